@@ -1,0 +1,23 @@
+// A manual-reset event that one thread sets while another waits on it, kept
+// as an eventfd so that a wait can poll it beside a port.
+#pragma once
+
+class AbortEvent {
+public:
+    AbortEvent();
+    ~AbortEvent();
+    AbortEvent(const AbortEvent&) = delete;
+    AbortEvent& operator=(const AbortEvent&) = delete;
+
+    // Stays set until Reset, however many waits see it. Both may be called
+    // from any thread at any time.
+    void Set();
+    void Reset();
+    bool IsSet() const;
+
+    // Readable while set; for poll().
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};

@@ -1,0 +1,359 @@
+#include "platform/profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    a = Trim(a);
+    b = Trim(b);
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One line of the file: where it starts, its text without the line end, and
+// the length of that line end (0, 1 or 2).
+struct Line {
+    std::size_t begin;
+    std::string_view text;
+    std::size_t eolLength;
+};
+
+std::vector<Line> SplitLines(std::string_view content)
+{
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t end = content.find('\n', pos);
+        std::size_t eol = 1;
+        if (end == std::string_view::npos) {
+            end = content.size();
+            eol = 0;
+        }
+        std::size_t textEnd = end;
+        if (eol != 0 && textEnd > pos && content[textEnd - 1] == '\r') {
+            --textEnd;
+            ++eol;
+        }
+        lines.push_back({pos, content.substr(pos, textEnd - pos), eol});
+        pos = end + (eol != 0 ? 1 : 0);
+    }
+    return lines;
+}
+
+// The name between '[' and the first ']' of a section header line.
+std::optional<std::string_view> SectionName(std::string_view text)
+{
+    text = Trim(text);
+    if (text.empty() || text.front() != '[') {
+        return std::nullopt;
+    }
+    const std::size_t close = text.find(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return text.substr(1, close - 1);
+}
+
+bool IsKeyLine(std::string_view text, std::string_view key)
+{
+    const std::string_view trimmed = Trim(text);
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') {
+        return false;
+    }
+    const std::size_t eq = text.find('=');
+    return eq != std::string_view::npos && SameName(text.substr(0, eq), key);
+}
+
+struct KeyLookup {
+    std::optional<std::size_t> keyLine;          // the key's line
+    std::optional<std::size_t> firstSectionEnd;  // line after the first matching section's last key
+};
+
+KeyLookup FindKey(const std::vector<Line>& lines, std::string_view section, std::string_view key)
+{
+    KeyLookup found;
+    bool inSection = false;
+    bool inFirstSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = lines[i].text;
+        if (const auto name = SectionName(text)) {
+            inSection = SameName(*name, section);
+            inFirstSection = inSection && !found.firstSectionEnd;
+            if (inFirstSection) {
+                found.firstSectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const bool isKey = IsKeyLine(text, key);
+        if (isKey && !found.keyLine) {
+            found.keyLine = i;
+        }
+        if (inFirstSection && text.find('=') != std::string_view::npos &&
+            Trim(text).front() != ';') {
+            found.firstSectionEnd = i + 1;
+        }
+    }
+    return found;
+}
+
+// Reads a whole regular file of at most kMaxProfileFileBytes. Non-blocking
+// open, so a FIFO put in the file's place cannot hang the caller.
+std::optional<std::string> ReadBoundedFile(const std::string& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<std::string> content;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uint64_t>(info.st_size) <= kMaxProfileFileBytes) {
+        std::string data;
+        char chunk[16384];
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                if (n == 0) {
+                    content = std::move(data);
+                }
+                break;
+            }
+            data.append(chunk, static_cast<std::size_t>(n));
+            if (data.size() > kMaxProfileFileBytes) {
+                break;  // grew while being read
+            }
+        }
+    }
+    ::close(fd);
+    return content;
+}
+
+std::string_view WithoutBom(std::string_view content)
+{
+    if (content.substr(0, kBom.size()) == kBom) {
+        content.remove_prefix(kBom.size());
+    }
+    return content;
+}
+
+std::optional<std::string> LookupValue(const std::string& section, const std::string& key,
+                                       const std::string& file)
+{
+    const std::optional<std::string> content = ReadBoundedFile(file);
+    if (!content) {
+        return std::nullopt;
+    }
+    const std::vector<Line> lines = SplitLines(WithoutBom(*content));
+    const KeyLookup found = FindKey(lines, section, key);
+    if (!found.keyLine) {
+        return std::nullopt;
+    }
+    const std::string_view text = lines[*found.keyLine].text;
+    std::string_view value = Trim(text.substr(text.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value);
+}
+
+int LeadingInt(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    // Accumulated as a magnitude beyond INT_MAX, so both ends saturate.
+    std::int64_t magnitude = 0;
+    constexpr std::int64_t kLimit = static_cast<std::int64_t>(INT_MAX) + 1;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        magnitude = std::min<std::int64_t>(magnitude * 10 + (text[pos] - '0'), kLimit);
+    }
+    if (negative) {
+        return static_cast<int>(-magnitude);
+    }
+    return static_cast<int>(std::min<std::int64_t>(magnitude, INT_MAX));
+}
+
+bool HasLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+std::string_view LineEnding(const std::vector<Line>& lines, std::string_view content)
+{
+    for (const Line& line : lines) {
+        if (line.eolLength != 0) {
+            return content.substr(line.begin + line.text.size(), line.eolLength);
+        }
+    }
+    return "\r\n";
+}
+
+// The file's new content; content keeps its byte order mark, if any.
+std::string EditedContent(const std::string& content, const std::string& section,
+                          const std::string& key, const std::string& value)
+{
+    const std::size_t bom = WithoutBom(content).size() == content.size() ? 0 : kBom.size();
+    const std::string_view body = std::string_view(content).substr(bom);
+    const std::vector<Line> lines = SplitLines(body);
+    const std::string eol(LineEnding(lines, body));
+    const KeyLookup found = FindKey(lines, section, key);
+
+    std::string out(content.substr(0, bom));
+    if (found.keyLine) {
+        const Line& line = lines[*found.keyLine];
+        std::size_t keep = line.text.find('=') + 1;
+        while (keep < line.text.size() && IsBlank(line.text[keep])) {
+            ++keep;
+        }
+        out.append(body.substr(0, line.begin + keep));
+        out.append(value);
+        out.append(body.substr(line.begin + line.text.size()));
+        return out;
+    }
+    const std::string entry = key + "=" + value + eol;
+    // Insert after the first matching section's last key, or at the end.
+    const std::size_t at =
+        found.firstSectionEnd && *found.firstSectionEnd < lines.size()
+            ? lines[*found.firstSectionEnd].begin
+            : body.size();
+    out.append(body.substr(0, at));
+    if (out.size() > bom && out.back() != '\n') {
+        out.append(eol);  // the last line had no line end
+    }
+    if (!found.firstSectionEnd) {
+        out.append("[" + section + "]" + eol);
+    }
+    out.append(entry);
+    out.append(body.substr(at));
+    return out;
+}
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Writes a temporary file beside the target and renames it over the target.
+bool ReplaceFile(const std::string& file, std::string_view content, mode_t mode)
+{
+    std::string temp = file + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(temp.c_str(), file.c_str()) == 0) {
+        return true;
+    }
+    ::unlink(temp.c_str());
+    return false;
+}
+
+}  // namespace
+
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& file)
+{
+    const std::optional<std::string> value = LookupValue(section, key, file);
+    if (!value || value->empty()) {
+        return defaultValue;
+    }
+    return LeadingInt(*value);
+}
+
+std::string ReadProfileString(const std::string& section, const std::string& key,
+                              const std::string& defaultValue, const std::string& file)
+{
+    return LookupValue(section, key, file).value_or(defaultValue);
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file)
+{
+    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) ||
+        HasLineBreak(key) || HasLineBreak(value) || section.find(']') != std::string::npos ||
+        key.find('=') != std::string::npos || Trim(key).front() == ';' ||
+        Trim(key).front() == '[') {
+        return false;
+    }
+    std::string content;
+    mode_t mode = 0644;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0) {
+        std::optional<std::string> existing = ReadBoundedFile(file);
+        if (!existing) {
+            return false;  // not a regular file, unreadable or too large: leave it alone
+        }
+        content = std::move(*existing);
+        mode = info.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    return ReplaceFile(file, EditedContent(content, section, key, value), mode);
+}

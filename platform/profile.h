@@ -1,0 +1,37 @@
+// The settings file (ParamCfg.ini): Windows private-profile semantics.
+//
+// Section and key names are compared ignoring ASCII case and surrounding
+// blanks; the first matching key (searching repeated sections in file order)
+// counts. A file that is missing, unreadable or larger than
+// kMaxProfileFileBytes reads as empty, so every lookup gives the default.
+// Lines may end in CRLF or LF; a UTF-8 byte order mark, blank lines and lines
+// starting with ';' are skipped when reading and kept when writing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Larger files are refused: nobody writes a settings file this big, and
+// reading one whole on the UI thread would freeze the window.
+inline constexpr std::size_t kMaxProfileFileBytes = 4 * 1024 * 1024;
+
+// The leading decimal number of the value (blanks and one sign accepted, reading
+// stops at the first non-digit); a value without leading digits reads as 0.
+// Numbers beyond the int range saturate at INT_MAX / INT_MIN.
+int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                   const std::string& file);
+
+// The value with surrounding blanks removed, and one pair of matching quotes
+// around it removed, as Windows does.
+std::string ReadProfileString(const std::string& section, const std::string& key,
+                              const std::string& defaultValue, const std::string& file);
+
+// Replaces the first matching key's value, or adds the key at the end of the
+// first matching section, or adds the section at the end of the file; every
+// other line stays byte for byte. The new file replaces the old one by rename,
+// so a reader sees either the old or the new file, never a torn one. False
+// when the file cannot be written, is too large, or when a name or the value
+// holds a line break (or a section name holds ']'), which would break the
+// file's structure.
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file);
