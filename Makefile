@@ -26,7 +26,7 @@ bench: build
 tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DQUORREL_SANITIZE=thread
 	cmake --build build-tsan -j$(JOBS)
-	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --output-on-failure -j$(JOBS)
 
 # Asks dpkg first, so a machine that has everything pays nothing.
 deps:

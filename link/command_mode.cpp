@@ -1,0 +1,90 @@
+// Command mode, identification of the module and the set of configuration
+// ids that its firmware supports.
+#include <chrono>
+#include <thread>
+
+#include "link/com_device.h"
+
+namespace {
+
+constexpr std::uint32_t kPlusTimeoutMs = 500;
+constexpr int kPlusTries = 3;
+constexpr auto kRetryPause = std::chrono::milliseconds(100);
+constexpr int kTextFailedToCheck = 55;
+constexpr int kTextCannotRecognize = 54;
+
+} // namespace
+
+bool CComDevice::EnterCommandMode()
+{
+    char reply[4096];
+    for (int attempt = 1;; ++attempt) {
+        if (ExchangeTimeout("+++", reply, sizeof reply, kPlusTimeoutMs)) {
+            return true;
+        }
+        if (attempt == kPlusTries) {
+            return false;
+        }
+        std::this_thread::sleep_for(kRetryPause);
+    }
+}
+
+bool CComDevice::IdentifyVersion(int& textId)
+{
+    textId = kTextFailedToCheck;
+    if (!m_serial.IsOpen()) {
+        return false;
+    }
+    if (!EnterCommandMode()) {
+        std::this_thread::sleep_for(kRetryPause);
+        if (!EnterCommandMode()) {
+            return false;
+        }
+    }
+    AtRequest request;
+    request.atKey = "AT_VER";
+    if (!Query(request) || !m_versionParser) {
+        return false;
+    }
+    // The parser upper-cases the reply in place; that text is kept.
+    if (m_versionParser(request.reply, m_versionId) == 0) {
+        textId = kTextCannotRecognize;
+        return false;
+    }
+    RebuildSupportedParams();
+    m_versionText = request.reply;
+    return true;
+}
+
+bool CComDevice::QueryGmr()
+{
+    if (!m_serial.IsOpen()) {
+        return false;
+    }
+    AtRequest request;
+    request.atKey = "AT_GMR";
+    if (!Query(request)) {
+        return false;
+    }
+    m_gmrText = request.reply;
+    return true;
+}
+
+void CComDevice::RebuildSupportedParams()
+{
+    // Every leave-out is applied after every include, so a leave-out wins
+    // whichever row brought the id in.
+    m_supportedParams.clear();
+    for (const auto& [pattern, ids] : m_includeParams) {
+        if (product_version_id::Matches(pattern, m_versionId)) {
+            m_supportedParams.insert(ids.begin(), ids.end());
+        }
+    }
+    for (const auto& [pattern, ids] : m_excludeParams) {
+        if (product_version_id::Matches(pattern, m_versionId)) {
+            for (const std::string& id : ids) {
+                m_supportedParams.erase(id);
+            }
+        }
+    }
+}

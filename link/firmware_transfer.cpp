@@ -1,0 +1,151 @@
+// The firmware transfer: "P" until the loader answers "PFF-", then 0x06 and
+// the image in frames of 0x02, big-endian length, payload, 8-bit sum and 0x03
+// (last) or 0x17 (more), each but the last answered by any byte.
+#include "link/firmware_transfer.h"
+
+#include <chrono>
+#include <cstring>
+#include <string_view>
+#include <thread>
+
+#include "catalogue/log_record.h"
+#include "link/com_device.h"
+
+namespace {
+
+constexpr std::uint32_t kAnswerSize = 1024;
+constexpr int kPayloadSplit = 2048;
+constexpr std::uint8_t kFrameStart = 0x02;
+constexpr std::uint8_t kLastFrameEnd = 0x03;
+constexpr std::uint8_t kMoreFrameEnd = 0x17;
+constexpr std::uint8_t kTransferStart = 0x06;
+constexpr std::uint8_t kAck = 0x05;
+
+} // namespace
+
+std::uint8_t Checksum8(const std::uint8_t* data, unsigned length)
+{
+    std::uint8_t sum = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        sum = static_cast<std::uint8_t>(sum + data[i]);
+    }
+    return sum;
+}
+
+bool LoaderReady(const std::uint8_t* data, std::size_t length)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), length);
+    return text.find("PFF-") != std::string_view::npos;
+}
+
+int CComDevice::SendUpgradeFrame(const std::uint8_t* data, int length, bool last)
+{
+    const std::uint8_t header[3] = {kFrameStart, static_cast<std::uint8_t>(length / 256),
+                                    static_cast<std::uint8_t>(length % 256)};
+    m_serial.Write(header, sizeof header);
+    // The loader's receive buffer takes a full block only in two halves with a
+    // short gap between them.
+    if (length > kPayloadSplit) {
+        m_serial.Write(data, kPayloadSplit);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        m_serial.Write(data + kPayloadSplit, static_cast<std::uint32_t>(length - kPayloadSplit));
+    } else {
+        m_serial.Write(data, static_cast<std::uint32_t>(length));
+    }
+    const std::uint8_t trailer[2] = {Checksum8(data, static_cast<unsigned>(length)),
+                                     last ? kLastFrameEnd : kMoreFrameEnd};
+    m_serial.Write(trailer, sizeof trailer);
+    return 1;
+}
+
+namespace {
+
+// A closed port, or one that went away, answers every read at once with
+// nothing; the transfer must stop rather than ask again and again.
+bool PortGone(CSerial& serial)
+{
+    return !serial.IsOpen() || (serial.WaitCommEvent(0) & EV_PORT_GONE) != 0;
+}
+
+int Terminate()
+{
+    LogPrintf(LOG_INFO, "upgrade terminate");
+    return 0;
+}
+
+} // namespace
+
+int CComDevice::Upgrade(const std::uint8_t* image, int size, int block,
+                        const std::atomic<int>* running, UpgradeStep step)
+{
+    if ((image == nullptr && size > 0) || size < 0 || block <= 0 || running == nullptr) {
+        return Terminate();
+    }
+    std::uint8_t answer[kAnswerSize];
+
+    bool ready = false;
+    while (!ready && *running != 0) {
+        m_serial.Write("P", 1);
+        LogPrintf(LOG_SEND, "%s", "P");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::memset(answer, 0, sizeof answer);
+        const std::uint32_t got = m_serial.ReadAvailable(answer, kAnswerSize);
+        if (got == 0) {
+            if (PortGone(m_serial)) {
+                return Terminate();
+            }
+            continue;
+        }
+        // Only the bytes of this one read count, as text for the log and for
+        // the search: a "PFF-" split over two reads is not recognised.
+        const std::string text(reinterpret_cast<const char*>(answer), got);
+        LogPrintf(LOG_RECV, "%s", text.c_str());
+        ready = LoaderReady(answer, got);
+    }
+    if (m_serial.IsOpen()) {
+        m_serial.Purge();
+    }
+
+    int position = 0;
+    bool waiting = false;
+    bool first = true;
+    for (;;) {
+        if (*running == 0) {
+            return Terminate();
+        }
+        if (waiting) {
+            std::memset(answer, 0, sizeof answer);
+            const std::uint32_t got = m_serial.ReadAvailable(answer, kAnswerSize);
+            if (got > 0) {
+                waiting = false;
+                if (std::memchr(answer, kAck, got) != nullptr) {
+                    LogPrintf(LOG_RECV, "%s", "ack");
+                }
+            } else if (PortGone(m_serial)) {
+                return Terminate();
+            }
+            continue;
+        }
+        if (first) {
+            m_serial.Write(&kTransferStart, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            first = false;
+        }
+        int length = block;
+        const bool last = position + block > size;
+        if (last) {
+            length = size - position;
+        }
+        SendUpgradeFrame(image + position, length, last);
+        position += length;
+        LogPrintf(LOG_INFO, "send pos=%d len=%d", position, length);
+        waiting = true;
+        if (step) {
+            step(0);
+        }
+        if (last) {
+            LogPrintf(LOG_INFO, "upgrade complete");
+            return 1;
+        }
+    }
+}
