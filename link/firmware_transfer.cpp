@@ -64,7 +64,7 @@ namespace {
 // nothing; the transfer must stop rather than ask again and again.
 bool PortGone(CSerial& serial)
 {
-    return !serial.IsOpen() || (serial.WaitCommEvent(0) & EV_PORT_GONE) != 0;
+    return !serial.IsOpen() || serial.IsGone();
 }
 
 int Terminate()

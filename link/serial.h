@@ -46,6 +46,8 @@ public:
     CSerial& operator=(const CSerial&) = delete;
 
     bool IsOpen() const;
+    // True from the moment the port went away (hang-up, EIO) until Close.
+    bool IsGone() const { return m_gone.load(); }
     void Close();
 
     // Opens "/dev/" + port exclusively, takes the time-outs of ParamCfg.ini

@@ -1,0 +1,17 @@
+#pragma once
+
+// Control ids of the CLAA network page (template 292).
+enum ClaaPageControlId : int {
+    IDC_CLAA_STATIC_MODE = 1183,
+    IDC_CLAA_COMBO_MODE = 1184,
+    IDC_CLAA_EDIT_AEI = 1185,
+    IDC_CLAA_EDIT_DEI = 1186,
+    IDC_CLAA_EDIT_AKY = 1187,
+    IDC_CLAA_COMBO_CLASS = 1188,
+    IDC_CLAA_COMBO_CFM = 1189,
+    IDC_CLAA_STATIC_AEI = 1190,
+    IDC_CLAA_STATIC_DEI = 1191,
+    IDC_CLAA_STATIC_AKY = 1192,
+    IDC_CLAA_STATIC_CLASS = 1193,
+    IDC_CLAA_STATIC_CFM = 1194,
+};

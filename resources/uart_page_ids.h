@@ -1,0 +1,13 @@
+#pragma once
+
+// Control ids of the module serial-port page (template 280).
+enum UartPageControlId : int {
+    IDC_UART_COMBO_BAUDRATE = 1089,
+    IDC_UART_EDIT_FRAME_INTERVAL = 1103,
+    IDC_UART_COMBO_STOPBITS = 1104,
+    IDC_UART_COMBO_PARITY = 1105,
+    IDC_UART_STATIC_BAUDRATE = 1131,
+    IDC_UART_STATIC_FRAME_INTERVAL = 1132,
+    IDC_UART_STATIC_PARITY = 1133,
+    IDC_UART_STATIC_STOPBITS = 1134,
+};

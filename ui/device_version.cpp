@@ -1,0 +1,3 @@
+#include "ui/device_version.h"
+
+std::string g_deviceVersion;

@@ -1,0 +1,121 @@
+#include "ui/log_view.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "catalogue/log_record.h"
+
+LogClock LogClockNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    LogClock clock;
+    clock.hour = local.tm_hour;
+    clock.minute = local.tm_min;
+    clock.second = local.tm_sec;
+    clock.millisecond =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return clock;
+}
+
+std::string FormatHexBytes(const char* bytes, int count) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    if (bytes == nullptr || count <= 0) return out;
+    out.resize(static_cast<size_t>(count) * 2);
+    for (int i = 0; i < count; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        out[2 * i] = kDigits[byte >> 4];
+        out[2 * i + 1] = kDigits[byte & 0x0F];
+    }
+    return out;
+}
+
+std::string FormatLogEntry(int kind, const char* text, int length, bool hex,
+                           const LogClock& clock) {
+    std::string body;
+    if (hex) {
+        body = FormatHexBytes(text, length);
+    } else if (text != nullptr) {
+        body = text;
+    }
+    if (kind == LOG_RAW) return body;
+
+    const char* prefix = nullptr;
+    switch (kind) {
+        case LOG_SEND: prefix = "send:"; break;
+        case LOG_RECV: prefix = "recv:"; break;
+        case LOG_ERROR: prefix = "error:"; break;
+        default: break;
+    }
+    std::string entry = "\r\n";
+    if (prefix != nullptr) {
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d]\r\n", clock.hour, clock.minute,
+                      clock.second, clock.millisecond);
+        entry += stamp;
+        entry += prefix;
+    }
+    entry += body;
+    entry += "\r\n";
+    return entry;
+}
+
+namespace {
+
+// The pane breaks lines at "\n"; a carriage return on its own shows nothing,
+// so a "\r\n" split over two raw chunks still gives one line break.
+QString ToPaneText(const std::string& entry) {
+    QString text = QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size()));
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
+
+}  // namespace
+
+CLogView::CLogView(QPlainTextEdit* pane) : m_pane(pane) {
+    m_pane->setReadOnly(true);
+    m_pane->setUndoRedoEnabled(false);
+    m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+int CLogView::LineCount(int limit) const {
+    const QTextDocument* doc = m_pane->document();
+    auto* layout = doc->documentLayout();
+    int lines = 0;
+    for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) {
+        QTextLayout* textLayout = block.layout();
+        // Lays the block out if the pane has not done so yet (hidden pane,
+        // new width): counting must not depend on what was painted.
+        if (textLayout->lineCount() == 0) layout->blockBoundingRect(block);
+        lines += std::max(1, textLayout->lineCount());
+        if (lines > limit) break;
+    }
+    return lines;
+}
+
+void CLogView::Clear() { m_pane->clear(); }
+
+void CLogView::AppendEntry(const std::string& entry) {
+    if (entry.empty()) return;
+    QTextCursor cursor(m_pane->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(ToPaneText(entry));
+    m_pane->setTextCursor(cursor);
+    m_pane->ensureCursorVisible();
+}
+
+void CLogView::Append(const LogRecord* record, bool display, bool hex) {
+    if (LineCount(kMaxLines) > kMaxLines) Clear();
+    if (!display || record == nullptr) return;
+    AppendEntry(FormatLogEntry(record->kind, record->text, record->length, hex, LogClockNow()));
+}

@@ -1,0 +1,41 @@
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/serial.h"
+#include "link/serial_port_list.h"
+#include "ui/fenwold_app.h"
+
+CFenwoldApp theApp;
+
+namespace {
+
+// "--port NAME" (repeatable) adds a port the kernel does not list, such as
+// the pseudo-terminal of quorrel-sim, to the port list while its device node
+// exists; so its removal is noticed like an unplugged adapter.
+void AddPortsFromArguments(int argc, char** argv) {
+    std::vector<std::string> extra;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0) extra.push_back(argv[++i]);
+    }
+    if (extra.empty()) return;
+    CSerial::SetPortLister([extra] {
+        std::vector<std::string> names = ListKernelSerialPorts();
+        for (const std::string& name : extra) {
+            if (access(("/dev/" + name).c_str(), F_OK) == 0) names.push_back(name);
+        }
+        return names;
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    AddPortsFromArguments(argc, argv);
+    theApp.InitInstance();
+    return 0;
+}

@@ -1,0 +1,27 @@
+#include "ui/message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "ui/dialog_result.h"
+
+namespace {
+
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+
+int MessageBox(const std::string& text, QWidget* parent) {
+    if (Hook()) return Hook()(text);
+    if (parent == nullptr) parent = QApplication::activeWindow();
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
+                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    QMessageBox::Ok, parent);
+    box.exec();
+    return IDOK;
+}

@@ -1,0 +1,51 @@
+#include "ui/param_file.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "catalogue/config_param.h"
+#include "link/at_command.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+bool ReadParamFileText(const std::string& path, std::string& text) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    text.clear();
+    char chunk[16384];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
+    if (std::ferror(file.get())) return false;
+    // The file is searched as one C text: a NUL byte ends it there.
+    const size_t nul = text.find('\0');
+    if (nul != std::string::npos) text.resize(nul);
+    return true;
+}
+
+ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& text) {
+    ParamValueMap values;
+    for (const std::string& id : device.m_supportedParams) {
+        const ConfigParam* param = device.FindConfigParam(id);
+        if (param == nullptr) continue;
+        const AtCommand* command = device.FindAtCommand(param->atKey);
+        if (command == nullptr) continue;
+        std::string value;
+        if (command->ParseReply(text.c_str(), value)) values[id] = value;
+    }
+    return values;
+}
+
+bool WriteParamFile(const std::string& path, const CComDevice& device,
+                    const ParamValueMap& values) {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    device.WriteParamLines(values, file.get());
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "link/com_device.h"
+
+// The parameter file of export and import: one line per parameter, its reply
+// tag, ":" and the value, ended by "\r\n".
+
+// Reads the whole file as one text that ends at its first NUL byte (or its
+// last byte). False when the file cannot be opened or read.
+bool ReadParamFileText(const std::string& path, std::string& text);
+
+// The values of the module's supported parameters that the text names: for
+// each supported id with a catalogue row and an AT row, the text after the
+// first "<tag>:" up to the next "\r\n" or the end. Other lines are ignored.
+ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& text);
+
+// Writes one line per known parameter of `values`; false when the file cannot
+// be opened for writing.
+bool WriteParamFile(const std::string& path, const CComDevice& device, const ParamValueMap& values);
