@@ -9,7 +9,7 @@ PACKAGES := g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev \
 .PHONY: run test build deps bench tsan clean
 
 run: build
-	@if [ -x $(BUILD)/quorrel ]; then exec $(BUILD)/quorrel; \
+	@if [ -x $(BUILD)/quorrel ]; then exec $(BUILD)/quorrel $(ARGS); \
 	else echo "quorrel: the main window is not built yet"; fi
 
 test: build
