@@ -14,9 +14,7 @@ CComDevice::~CComDevice()
     // A receive thread must never outlive the device it reads through. No
     // Close here: destruction logs nothing and resets nothing.
     if (m_eventThread) {
-        m_eventThreadRunning = 0;
-        m_eventThread->join();
-        m_eventThread.reset();
+        StopEventThread();
     }
 }
 

@@ -78,7 +78,10 @@ int Terminate()
 int CComDevice::Upgrade(const std::uint8_t* image, int size, int block,
                         const std::atomic<int>* running, UpgradeStep step)
 {
-    if ((image == nullptr && size > 0) || size < 0 || block <= 0 || running == nullptr) {
+    // A block of 0 would never move the position, and one over 0xFFFF would
+    // not fit the frame's two-byte length.
+    if ((image == nullptr && size > 0) || size < 0 || block <= 0 || block > 0xFFFF ||
+        running == nullptr) {
         return Terminate();
     }
     std::uint8_t answer[kAnswerSize];

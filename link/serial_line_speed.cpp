@@ -61,11 +61,17 @@ bool SetLineSpeed(int fd, std::uint32_t baud)
     int result = 0;
     while ((result = ::ioctl(fd, TCSETS2, &settings)) < 0 && errno == EINTR) {
     }
-    return result == 0 && GetLineSpeed(fd) == baud;
+    return result == 0 && RateIsClose(baud, GetLineSpeed(fd));
 }
 
 std::uint32_t GetLineSpeed(int fd)
 {
     termios2 settings{};
     return GetTermios2(fd, settings) ? settings.c_ospeed : 0;
+}
+
+bool RateIsClose(std::uint32_t asked, std::uint32_t got)
+{
+    const std::uint64_t miss = got > asked ? got - asked : asked - got;
+    return got != 0 && miss * 100 <= std::uint64_t{asked} * 3;
 }

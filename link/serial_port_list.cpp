@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -26,9 +27,16 @@ bool IsUsbDevice(const fs::path& device)
 }
 
 // The kernel lists ttyS0-31 with a device even when no UART answers there;
-// only the driver knows whether one does.
-bool HasKnownUart(const std::string& devicePath)
+// only the driver knows whether one does. It publishes the UART type in
+// sysfs; opening the port to ask would raise DTR/RTS on every poll of the
+// port list and could reset whatever is wired to it.
+bool HasKnownUart(const fs::path& classEntry, const std::string& devicePath)
 {
+    std::ifstream typeFile(classEntry / "type");
+    int type = PORT_UNKNOWN;
+    if (typeFile >> type) {
+        return type != PORT_UNKNOWN;
+    }
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return errno == EBUSY;  // held exclusively by another program: it is real
@@ -53,7 +61,7 @@ std::vector<std::string> ListKernelSerialPorts(const std::string& classDir,
             continue;  // virtual terminals, pseudo-terminals, consoles
         }
         const std::string name = it->path().filename().string();
-        if (IsUsbDevice(device) || HasKnownUart(devDir + "/" + name)) {
+        if (IsUsbDevice(device) || HasKnownUart(it->path(), devDir + "/" + name)) {
             names.push_back(name);
         }
     }

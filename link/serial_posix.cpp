@@ -265,8 +265,8 @@ bool CSerial::SetLineSettings(std::uint32_t baud, std::uint8_t dataBits, std::ui
     // read of 0 bytes can only mean a hang-up.
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
-    // A pseudo-terminal has no line: it takes the settings but always reports
-    // 8 data bits without parity, which glibc's tcsetattr turns into EINVAL.
+    // A pseudo-terminal has no line: the kernel forces 8 data bits without
+    // parity, which some C libraries report as EINVAL.
     const bool pseudo = IsPseudoTerminal(use.fd());
     if ((::tcsetattr(use.fd(), TCSANOW, &settings) != 0 && !(pseudo && errno == EINVAL)) ||
         !SetLineSpeed(use.fd(), baud)) {
@@ -432,8 +432,7 @@ std::uint32_t CSerial::ReadAvailable(std::uint8_t* buffer, std::uint32_t size)
     // Reading bytes one at a time is the same as taking whatever has arrived
     // and waiting one read's time-out whenever nothing has: a one-byte read
     // ends at the byte, or after multiplier + constant.
-    COMMTIMEOUTS oneByte = timeouts;
-    oneByte.ReadIntervalTimeout = 0;
+    const COMMTIMEOUTS& oneByte = timeouts;
     std::uint32_t stored = 0;
     while (stored < limit) {
         const ReadResult result = ReadWithin(buffer + stored, 1, oneByte, {});

@@ -44,8 +44,11 @@ ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& te
 
 bool WriteParamFile(const std::string& path, const CComDevice& device,
                     const ParamValueMap& values) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    device.WriteParamLines(values, file.get());
-    return true;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    device.WriteParamLines(values, file);
+    // A full disk shows only in the error flag or at the close: the user must
+    // not be told the export succeeded.
+    const bool written = std::ferror(file) == 0;
+    return std::fclose(file) == 0 && written;
 }

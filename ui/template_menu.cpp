@@ -24,13 +24,10 @@ TemplateMenu::TemplateMenu(const MenuTemplate& menuTemplate, QMenuBar* bar)
             case MenuRowKind::Item: {
                 if (open.empty()) break;
                 QAction* action = open.back()->addAction(text);
-                // Every item can carry a check mark, as a Windows menu item can.
-                action->setCheckable(true);
-                action->setChecked(false);
                 const int id = row.id;
                 connect(action, &QAction::triggered, this, [this, action, id] {
                     // A click toggles a checkable action; the owner decides the mark.
-                    action->setChecked(!action->isChecked());
+                    if (action->isCheckable()) action->setChecked(!action->isChecked());
                     emit Command(id);
                 });
                 m_items[id] = action;
@@ -64,7 +61,12 @@ void TemplateMenu::SetPopupText(int top, int sub, const std::string& text) {
 }
 
 void TemplateMenu::CheckItem(int id, bool checked) {
-    if (QAction* action = Item(id)) action->setChecked(checked);
+    // Only items that were ever marked become checkable, so the others draw
+    // no empty check box beside their text.
+    if (QAction* action = Item(id)) {
+        action->setCheckable(true);
+        action->setChecked(checked);
+    }
 }
 
 bool TemplateMenu::IsItemChecked(int id) const {

@@ -47,7 +47,7 @@ void CWaitDialog::OnOperationDone() {
     StopAndJoinWorker();
     m_active = false;
     m_deviceChange.reset();
-    OnOK();
+    EndDialog(IDOK);
 }
 
 void CWaitDialog::OnProgressRange(std::intptr_t low, std::intptr_t high) {

@@ -42,6 +42,8 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnCancel() override;
+    // Only the worker's end closes the dialog with OK; Enter must not.
+    void OnOK() override {}
 
 private:
     void OnOperationDone();

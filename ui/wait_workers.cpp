@@ -3,6 +3,8 @@
 // m_running before every step.
 #include <pthread.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "catalogue/lang_text.h"
@@ -118,7 +120,9 @@ void CWaitDialog::WriteParamsWorker() {
         if (m_running != 1) break;
         if (device.Set(request)) job.writtenValues[request.configId] = request.value;
         PostMessage(this, WM_PROGRESS_STEP);
-        Pause(kStepPauseMs);
+        // Not cut short by a cancel: the module may still be answering the
+        // set line when the save follows.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStepPauseMs));
     }
     // After a cancel the abort event is set, so this read returns at once.
     char reply[100];

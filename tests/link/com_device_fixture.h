@@ -1,6 +1,5 @@
-// Shared set-up of the CComDevice tests: a simulated module on a
-// pseudo-terminal, a device configured as start-up configures it, short port
-// time-outs from a ParamCfg.ini in a temporary folder, and a captured log.
+// Shared by the link tests: a settings folder, a captured log, a bounded wait, and a
+// device configured as start-up does, on a simulated module with short time-outs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,38 +9,47 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <utility>
+#include <thread>
 #include <vector>
 
 #include "catalogue/app_directory.h"
 #include "catalogue/log_record.h"
-#include "catalogue/product_version.h"
 #include "link/com_device.h"
 #include "link/version_profiles.h"
 #include "tests/support/module_simulator.h"
 
-namespace comdev_test {
+namespace linktest {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using Fault = ModuleSimulator::Fault;
 
-// Port time-outs of the tests, in ms: short, yet far above the simulator's
-// reply latency.
+// Port time-outs (ms): short, yet far above the simulator's reply latency.
 constexpr int kIntervalMs = 25;
-constexpr int kReadTotalMs = 300;
 constexpr int kUpgradeReadTotalMs = 60;
+inline const std::string kShortTimeouts =
+    "[COM_TIMEOUT_PARAM]\r\nReadIntervalTimeout=25\r\nReadTotalTimeoutConstant=300\r\n"
+    "[UPGRADE_COM_TIMEOUT_PARAM]\r\nReadTotalTimeoutConstant=60\r\n";
+inline constexpr ComPortSettings kDefaultPort{115200, 8, 0, 0};
 
-struct LogLine {
-    int kind;
-    std::string text;
-};
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds bound = 2000ms) {
+    const Clock::time_point end = Clock::now() + bound;
+    while (!condition() && Clock::now() < end) std::this_thread::sleep_for(1ms);
+    return condition();
+}
 
-// Collects every log record; records arrive on any thread.
+inline long MsSince(Clock::time_point start) {
+    return long(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// Every log record, from any thread.
 class LogCapture {
 public:
-    LogCapture()
-    {
+    LogCapture() {
         SetLogSink([this](LogRecord* record) {
             std::lock_guard lock(m_mutex);
             m_lines.push_back({record->kind, std::string(record->text, record->length)});
@@ -49,57 +57,39 @@ public:
         });
     }
     ~LogCapture() { ClearLogSink(); }
-
-    std::vector<LogLine> Lines() const
-    {
+    std::vector<std::pair<int, std::string>> Lines() const {
         std::lock_guard lock(m_mutex);
         return m_lines;
     }
-    int Count(int kind, const std::string& text) const
-    {
+    // Lines of this kind; with text, only those equal to it.
+    int Count(int kind, const std::optional<std::string>& text = std::nullopt) const {
         int n = 0;
-        for (const LogLine& line : Lines()) {
-            n += line.kind == kind && line.text == text ? 1 : 0;
-        }
+        for (const auto& [k, t] : Lines()) n += k == kind && (!text || t == *text);
         return n;
     }
-    int CountKind(int kind) const
-    {
-        int n = 0;
-        for (const LogLine& line : Lines()) {
-            n += line.kind == kind ? 1 : 0;
-        }
-        return n;
-    }
-    void Clear()
-    {
+    void Clear() {
         std::lock_guard lock(m_mutex);
         m_lines.clear();
     }
 
 private:
     mutable std::mutex m_mutex;
-    std::vector<LogLine> m_lines;
+    std::vector<std::pair<int, std::string>> m_lines;
 };
 
 // A temporary application folder; GetAppDirectory points at it while it lives.
 class TempAppDirectory {
 public:
-    TempAppDirectory()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "comdev-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        SetAppDirectoryForTesting(m_path);
+    TempAppDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "link-XXXXXX").string();
+        SetAppDirectoryForTesting(m_path = ::mkdtemp(pattern.data()) ? pattern : std::string());
     }
-    ~TempAppDirectory()
-    {
+    ~TempAppDirectory() {
         SetAppDirectoryForTesting("");
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
     }
-    const std::string& Path() const { return m_path; }
-    void WriteSettings(const std::string& text) const
-    {
+    void WriteSettings(const std::string& text) const {
         std::ofstream(m_path + "/ParamCfg.ini", std::ios::binary) << text;
     }
 
@@ -107,48 +97,17 @@ private:
     std::string m_path;
 };
 
-inline std::string ShortTimeoutSettings()
-{
-    return "[COM_TIMEOUT_PARAM]\r\nReadIntervalTimeout=" + std::to_string(kIntervalMs) +
-           "\r\nReadTotalTimeoutConstant=" + std::to_string(kReadTotalMs) +
-           "\r\n[UPGRADE_COM_TIMEOUT_PARAM]\r\nReadTotalTimeoutConstant=" +
-           std::to_string(kUpgradeReadTotalMs) + "\r\n";
-}
-
-inline void ConfigureAsStartUp(CComDevice& device)
-{
-    device.LoadAtCommands();
-    device.LoadConfigParams();
-    device.SetVersionParser(ParseProductVersion);
-    RegisterVersionProfiles(device);
-}
-
-inline ModuleSimulator::Identity MakeIdentity(std::string model, std::string band,
-                                              std::string flavour, std::string version,
-                                              std::string suffix = "")
-{
-    ModuleSimulator::Identity identity;
-    identity.model = std::move(model);
-    identity.band = std::move(band);
-    identity.flavour = std::move(flavour);
-    identity.version = std::move(version);
-    identity.suffix = std::move(suffix);
-    return identity;
-}
-
-inline constexpr ComPortSettings kDefaultPort{115200, 8, 0, 0};
-
 class ComDeviceTest : public ::testing::Test {
 protected:
-    ComDeviceTest()
-    {
-        app.WriteSettings(ShortTimeoutSettings());
-        ConfigureAsStartUp(device);
+    ComDeviceTest() {
+        app.WriteSettings(kShortTimeouts);
+        device.LoadAtCommands();
+        device.LoadConfigParams();
+        device.SetVersionParser(ParseProductVersion);
+        RegisterVersionProfiles(device);
     }
-
     bool OpenDevice() { return device.Open(sim.portName(), kDefaultPort); }
-    void OpenAndIdentify()
-    {
+    void OpenAndIdentify() {
         ASSERT_TRUE(OpenDevice());
         int textId = 0;
         ASSERT_TRUE(device.IdentifyVersion(textId)) << "text id " << textId;
@@ -160,4 +119,4 @@ protected:
     CComDevice device;  // after sim: closes its port before the module goes
 };
 
-} // namespace comdev_test
+}  // namespace linktest

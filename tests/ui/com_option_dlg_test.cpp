@@ -1,160 +1,69 @@
-// The PC port options: the record the dialog gives back for what it shows
-// and what is picked, and the line settings the next opening of the port
-// puts on the simulator's pseudo-terminal.
+// The PC port options: the record shown and picked, and the line the next opening sets.
 #include "ui/com_option_dlg.h"
 
 #include "resources/com_option_ids.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
-#include "tests/ui/modal_test_support.h"
 
-// Found by argument lookup: ComPortSettings lives in the global namespace.
-static bool operator==(const ComPortSettings& a, const ComPortSettings& b) {
-    return a.baud == b.baud && a.dataBits == b.dataBits && a.stopBits == b.stopBits &&
-           a.parity == b.parity;
-}
+using Values = std::vector<unsigned>;
 
-static std::ostream& operator<<(std::ostream& out, const ComPortSettings& s) {
-    return out << "{" << s.baud << ", " << s.dataBits << ", " << s.stopBits << ", " << s.parity
-               << "}";
-}
+Values Record(const ComPortSettings& r) { return {r.baud, r.dataBits, r.stopBits, r.parity}; }
 
-namespace {
-
-constexpr int kCombos[] = {IDC_COMOPT_COMBO_BAUDRATE, IDC_COMOPT_COMBO_DATABITS,
-                           IDC_COMOPT_COMBO_STOPBITS, IDC_COMOPT_COMBO_PARITY};
-
-struct Shown {
-    std::vector<std::string> selected;  // the selected text of each combo box
-    int result = 0;
-    ComPortSettings settings{};
-};
-
-// Runs the dialog on `held`; pick chooses texts (one per combo box, "" keeps
-// the selection) before button `end` is clicked.
-Shown RunOptions(const ComPortSettings& held, std::vector<std::string> pick = {}, int end = IDOK) {
-    CComOptionDlg dialog;
-    dialog.m_settings = held;
-    Shown shown;
-    shown.result = RunModal(dialog, [&] {
-        for (std::size_t i = 0; i < std::size(kCombos); ++i) {
-            ComboBox* combo = dialog.Combo(kCombos[i]);
-            shown.selected.push_back(combo->GetLBText(combo->GetCurSel()));
-            if (i < pick.size() && !pick[i].empty()) {
-                combo->SetCurSel(combo->FindStringExact(pick[i]));
-            }
-        }
-        dialog.Button(end)->click();
-    });
-    shown.settings = dialog.m_settings;
+// The selected text of each box, then picks (one per box, "" keeps it) and ends with `end`.
+Texts ShowAndPick(CComOptionDlg& dialog, const Texts& pick, int end = IDOK) {
+    Texts shown;
+    for (int id : {IDC_COMOPT_COMBO_BAUDRATE, IDC_COMOPT_COMBO_DATABITS, IDC_COMOPT_COMBO_STOPBITS,
+                   IDC_COMOPT_COMBO_PARITY}) {
+        ComboBox* combo = dialog.Combo(id);
+        shown.push_back(combo->GetLBText(combo->GetCurSel()));
+        const std::string picked = shown.size() <= pick.size() ? pick[shown.size() - 1] : "";
+        if (!picked.empty()) combo->SetCurSel(combo->FindStringExact(picked));
+    }
+    dialog.Button(end)->click();
     return shown;
 }
 
-}  // namespace
+using PortOptionsTest = MainDialogTest;
 
-class PortOptionsTest : public MainDialogTest {};
-
-TEST_F(PortOptionsTest, RecordComesBackAsShownAndPicked) {
-    TestApplication();
-    struct Row {
-        ComPortSettings held;
-        std::vector<std::string> pick;
-        std::vector<std::string> shown;
-        ComPortSettings result;
-    };
-    // Picking "600" gives 600 only while the boxes keep the lists' order
-    // despite their sorted style.
-    const Row rows[] = {
-        {{9600, 7, 2, 1}, {}, {"9600", "7", "2", "odd"}, {9600, 7, 2, 1}},
-        {{300, 5, 9, 7}, {}, {"115200", "8", "1", "none"}, {115200, 8, 0, 0}},
-        {{115200, 8, 0, 0},
-         {"600", "6", "1.5", "space"},
-         {"115200", "8", "1", "none"},
-         {600, 6, 1, 4}},
-        {{115200, 8, 0, 0},
-         {"14400", "", "2", "mark"},
-         {"115200", "8", "1", "none"},
-         {14400, 8, 2, 3}},
-        {{115200, 8, 0, 0},
-         {"56000", "7", "", "even"},
-         {"115200", "8", "1", "none"},
-         {56000, 7, 0, 2}},
-    };
-    for (const Row& row : rows) {
-        const Shown shown = RunOptions(row.held, row.pick);
-        EXPECT_EQ(shown.result, IDOK);
-        EXPECT_EQ(shown.selected, row.shown) << "held " << row.held;
-        EXPECT_EQ(shown.settings, row.result) << "held " << row.held;
+// Sorted in style, the boxes keep the lists' order. Line: {baud, stop bits, odd, stick}.
+TEST_F(PortOptionsTest, RecordComesBackAsShownAndPickedAndTheNextOpeningUsesIt) {
+    const Texts defaults = {"115200", "8", "1", "none"};
+    const std::tuple<ComPortSettings, Texts, Texts, Values, Values> rows[] = {
+        {{9600, 7, 2, 1}, {}, {"9600", "7", "2", "odd"}, {9600, 7, 2, 1}, {9600, 2, 1, 0}},
+        {{300, 5, 9, 7}, {}, defaults, {115200, 8, 0, 0}, {115200, 1, 0, 0}},
+        {{}, {"600", "6", "", "mark"}, defaults, {600, 6, 0, 3}, {600, 1, 1, 1}},
+        {{}, {"56000", "", "2", "space"}, defaults, {56000, 8, 2, 4}, {56000, 2, 0, 1}},
+        {{}, {"14400", "7", "1.5", "even"}, defaults, {14400, 7, 1, 2}, {}}};
+    Start({}, false);
+    for (const auto& [held, pick, shown, record, line] : rows) {
+        SCOPED_TRACE(::testing::PrintToString(Record(held)));
+        CComOptionDlg dialog;
+        dialog.m_settings = held;
+        EXPECT_EQ(RunModal(dialog, [&] { EXPECT_EQ(ShowAndPick(dialog, pick), shown); }), IDOK);
+        EXPECT_EQ(Record(dialog.m_settings), record);
+        Values pty;
+        if (m_device->Open(m_sim->portName(), dialog.m_settings)) {
+            const PtyLineSettings got = m_sim->lineSettings().value_or(PtyLineSettings{});
+            pty = {got.baud, got.stopBits, got.parityOdd, got.parityStick};
+        }
+        m_device->Close();
+        EXPECT_EQ(pty, line);
     }
 }
 
-TEST_F(PortOptionsTest, CancelLeavesTheMainDialogsRecord) {
-    StartSimulator();
-    StartDialog();
-    const ComPortSettings before = m_dialog->PortSettings();
-    CComOptionDlg* seen = nullptr;
-    WhenTrue cancel([&] { return (seen = ActiveModal<CComOptionDlg>()) != nullptr; },
-                    [&] {
-                        if (seen == nullptr) return;
-                        ComboBox* baud = seen->Combo(IDC_COMOPT_COMBO_BAUDRATE);
-                        baud->SetCurSel(baud->FindStringExact("9600"));
-                        QTest::keyClick(seen, Qt::Key_Escape);
-                    });
-    Menu(ID_OPTIONS_COMSETTINGS);
-    ASSERT_TRUE(seen != nullptr) << "the port options did not open";
-    EXPECT_EQ(m_dialog->PortSettings(), before);
-}
-
-TEST_F(PortOptionsTest, TheNextOpeningUsesTheRecord) {
-    struct Row {
-        ComPortSettings chosen;
-        PtyLineSettings line;  // what the pseudo-terminal can show
-    };
-    PtyLineSettings odd2;
-    odd2.baud = 9600, odd2.stopBits = 2, odd2.parityOdd = true;
-    PtyLineSettings space;
-    space.baud = 56000, space.parityStick = true;
-    PtyLineSettings mark;
-    mark.baud = 600, mark.parityOdd = true, mark.parityStick = true;
-    const Row rows[] = {{{9600, 7, 2, 1}, odd2}, {{56000, 8, 0, 4}, space}, {{600, 6, 0, 3}, mark}};
-    StartSimulator();
-    StartDialog();
-    for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.chosen);
-        WhenTrue choose([] { return ActiveModal<CComOptionDlg>() != nullptr; },
-                        [&] {
-                            auto* dialog = ActiveModal<CComOptionDlg>();
-                            if (dialog == nullptr) return;
-                            const std::string texts[] = {
-                                std::to_string(row.chosen.baud),
-                                std::to_string(row.chosen.dataBits),
-                                row.chosen.stopBits == 2 ? "2" : "1",
-                                std::vector<std::string>{"none", "odd", "even", "mark",
-                                                         "space"}[row.chosen.parity]};
-                            for (std::size_t i = 0; i < std::size(kCombos); ++i) {
-                                ComboBox* combo = dialog->Combo(kCombos[i]);
-                                combo->SetCurSel(combo->FindStringExact(texts[i]));
-                            }
-                            dialog->Button(IDOK)->click();
-                        });
-        Menu(ID_OPTIONS_COMSETTINGS);
-        EXPECT_EQ(m_dialog->PortSettings(), row.chosen);
-        Click(IDC_BUTTON_OPENCOM);
-        ASSERT_TRUE(m_device->m_serial.IsOpen()) << Log();
-        const std::optional<PtyLineSettings> line = m_sim->lineSettings();
-        ASSERT_TRUE(line.has_value());
-        EXPECT_EQ(line->baud, row.line.baud);
-        EXPECT_EQ(line->stopBits, row.line.stopBits);
-        EXPECT_EQ(line->parityOdd, row.line.parityOdd);
-        EXPECT_EQ(line->parityStick, row.line.parityStick);
-        Click(IDC_BUTTON_OPENCOM);  // close
+TEST_F(PortOptionsTest, TheMainDialogKeepsOnlyAnAcceptedRecordAndOpensWithIt) {
+    Start({}, false);
+    const Values before = Record(m_dialog->PortSettings());
+    for (const int end : {IDCANCEL, IDOK}) {
+        const auto options = [] { return qobject_cast<CComOptionDlg*>(qApp->activeModalWidget()); };
+        WhenTrue(options, [&] {
+            if (options()) ShowAndPick(*options(), {"56000"}, end);
+        });
+        Click(ID_OPTIONS_COMSETTINGS, true);
+        ASSERT_TRUE(m_held);
+        EXPECT_EQ(Record(m_dialog->PortSettings()), end == IDOK ? Values({56000, 8, 0, 0}) : before)
+            << end;
     }
-}
-
-TEST_F(PortOptionsTest, AnUnlistedBaudRateOpensOn115200) {
-    StartSimulator();
-    StartDialog();
-    const Shown shown = RunOptions({300, 8, 0, 0});
-    EXPECT_EQ(shown.settings, (ComPortSettings{115200, 8, 0, 0}));
-    ASSERT_TRUE(m_device->Open(m_sim->portName(), shown.settings));
-    EXPECT_EQ(m_sim->lineSettings()->baud, 115200u);
+    Click(IDC_BUTTON_OPENCOM);
+    ASSERT_TRUE(m_device->m_serial.IsOpen()) << m_transcript;
+    EXPECT_EQ(m_sim->lineSettings()->baud, 56000u);
 }

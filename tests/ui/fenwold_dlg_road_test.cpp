@@ -1,155 +1,198 @@
-// The main road: open, load, the tabs of each flavour, edit, write.
+// The main dialog: the main road (load, tabs per flavour, write), refused values, restart,
+// restore, the parameter file, the language at start and from the menu.
+#include "catalogue/lang_text.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
 
-namespace {
+using ParamFileTest = MainDialogTest;
+using LanguageTest = MainDialogTest;
 
-struct FlavourCase {
-    const char* name;
-    ModuleSimulator::Identity identity;
-    std::vector<std::string> tabs;
-    const char* networkPageClass;  // class of the page tab 0 shows
+class MainRoadTest : public MainDialogTest {
+protected:
+    void LoadAndToggleWorkMode() {
+        Load();
+        auto* box = dynamic_cast<TemplateDialog&>(*m_dialog->PageWidget(1)).DlgItem<ComboBox>(1092);
+        box->SetCurSel(box->GetCurSel() == 0 ? 1 : 0);
+    }
 };
 
-std::string Describe(const std::vector<std::string>& texts) {
-    std::string out;
-    for (const auto& t : texts) out += "[" + t + "]";
-    return out;
-}
-
-}  // namespace
-
-class MainRoadTest : public MainDialogTest {};
-
 TEST_F(MainRoadTest, LoadShowsTheTabsAndNetworkPageOfEachFlavour) {
-    const std::vector<std::string> three = {"Network", "System", "Serial Port"};
-    const std::vector<std::string> four = {"Network", "System", "Serial Port", "IO Port"};
-    const FlavourCase cases[] = {
-        {"STANDARD V2 model D", {"D", "", "STANDARD", "V2", "", ".1"}, four, "CLoraSettingDlg"},
-        {"STD V1 model S", {"S", "", "STD", "V1", "", ".3"}, three, "CLoraSettingDlg"},
-        {"LRWAN model D", {"D", "E", "LRWAN", "V1", "", ".3"}, three, "CLoraWanSettingDlg"},
-        {"CLAA model D", {"D", "", "CLAA", "V2", "", ".0"}, three, "CClaaSettingDlg"},
-    };
-    WriteIni("[CONFIG]\r\nLANGUAGE=1\r\n");
-    for (const FlavourCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        StartOpen(c.identity);
-        ASSERT_EQ(m_dialog->GetUiState(), UI_PORT_OPEN);
-        Load();
-        EXPECT_EQ(TabTexts(), c.tabs) << Describe(TabTexts());
-        EXPECT_EQ(Tabs()->GetCurSel(), 0);
-        QWidget* network = m_dialog->PageWidget(0);
-        ASSERT_NE(network, nullptr);
-        EXPECT_STREQ(network->metaObject()->className(), c.networkPageClass);
-        EXPECT_TRUE(network->isVisible());
-        EXPECT_EQ(LogCount("device version recognized"), 1) << Log();
-        // The version field shows the version text (the GMR text for CLAA).
-        const std::string shown = m_dialog->GetDlgItemText(IDC_EDIT_VERSION);
-        if (c.identity.flavour == "CLAA") {
-            EXPECT_EQ(shown, m_sim->gmrText());
-        } else {
-            EXPECT_EQ(shown, m_sim->versionReply());
-        }
-        // Every supported value came back as the baseline.
-        EXPECT_EQ(m_device->m_paramValues.size(), m_device->m_supportedParams.size());
-        TearDown();
-        SetUp();
-        WriteIni("[CONFIG]\r\nLANGUAGE=1\r\n");
+    const std::tuple<ModuleSimulator::Identity, int, const char*> rows[] = {
+        {{"D", "", "STANDARD", "V2", "", ".1"}, 4, "CLoraSettingDlg"},
+        {{"S", "", "STD", "V1", "", ".3"}, 3, "CLoraSettingDlg"},
+        {{"D", "E", "LRWAN", "V1", "", ".3"}, 3, "CLoraWanSettingDlg"},
+        {{"D", "", "CLAA", "V2", "", ".0"}, 3, "CClaaSettingDlg"},
+        {{}, 3, nullptr}};  // no version identified: tab 0 empty
+    const Texts names = {"Network", "System", "Serial Port", "IO Port"};
+    for (const auto& [identity, count, networkPage] : rows) {
+        Restart();
+        Start(identity, networkPage != nullptr);
+        networkPage ? Load() : m_dialog->ShowPagesForModule();
+        TabControl* tabs = m_dialog->Tab(IDC_TAB_CONFIG);
+        Texts shown;
+        for (int i = 0; i < tabs->GetItemCount(); ++i) shown.push_back(tabs->GetItemText(i));
+        EXPECT_EQ(shown, Texts(names.begin(), names.begin() + count)) << identity.flavour;
+        QWidget* page = m_dialog->PageWidget(0);
+        EXPECT_STREQ(page && page->isVisible() ? page->metaObject()->className() : nullptr,
+                     networkPage);
     }
-}
-
-TEST_F(MainRoadTest, AModuleOfNoKnownVersionGetsThreeTabsAndAnEmptyNetworkTab) {
-    StartDialog();
-    // Nothing identified: the identity's version is empty.
-    m_dialog->ShowPagesForModule();
-    EXPECT_EQ(Tabs()->GetItemCount(), 3);
-    EXPECT_EQ(m_dialog->PageWidget(0), nullptr);
-    EXPECT_EQ(m_dialog->NetworkPage(), nullptr);
 }
 
 TEST_F(MainRoadTest, WriteSendsTheEditedValuesOnceAndTheBaselineFollows) {
-    StartOpen({"D", "", "STANDARD", "V2", "", ".1"});
-    Load();
-    QLineEdit* interval = FrameIntervalEdit();
-    ComboBox* workMode = WorkModeCombo();
-    ASSERT_NE(interval, nullptr);
-    ASSERT_NE(workMode, nullptr);
+    Start();
     const std::string oldMode = m_sim->value("AT_MOD");
-    ASSERT_GT(workMode->GetCount(), 1);
-    const int newIndex = workMode->GetCurSel() == 0 ? 1 : 0;
-    workMode->SetCurSel(newIndex);
-    interval->setText("345");
-
+    LoadAndToggleWorkMode();
+    FrameInterval()->setText("345");
     m_sim->clearRecord();
     Click(IDC_BUTTON_SAVEPARAMS);
-    EXPECT_EQ(m_sim->value("AT_ITV"), "345");
     EXPECT_NE(m_sim->value("AT_MOD"), oldMode);
-    EXPECT_EQ(m_sim->saveCount(), 1);
+    EXPECT_EQ(Texts({m_sim->value("AT_ITV"), m_device->m_paramValues["CONFIG_ID_FRAME_INETRVAL"],
+                     m_device->m_paramValues["CONFIG_ID_WORK_MODE"]}),
+              Texts({"345", "345", m_sim->value("AT_MOD")}));
     EXPECT_EQ(m_sim->countReceived("AT+ITV=345\r\n"), 1);
-    EXPECT_EQ(m_device->m_paramValues["CONFIG_ID_FRAME_INETRVAL"], "345");
-    EXPECT_EQ(m_device->m_paramValues["CONFIG_ID_WORK_MODE"], m_sim->value("AT_MOD"));
-    EXPECT_TRUE(LogHas("write params complete")) << Log();
-
-    // Nothing differs from the baseline now: nothing is sent.
+    EXPECT_EQ(m_sim->saveCount(), 1);
+    EXPECT_TRUE(LogHas("write params complete")) << m_transcript;
     m_sim->clearRecord();
     Click(IDC_BUTTON_SAVEPARAMS);
     EXPECT_TRUE(m_sim->receivedLines().empty());
-    EXPECT_TRUE(LogHas("write param complete. no config changed")) << Log();
+    EXPECT_TRUE(LogHas("write param complete. no config changed")) << m_transcript;
 }
 
-TEST_F(MainRoadTest, AnInvalidValueIsLoggedWithItsLabelAndNothingIsSent) {
-    struct Row {
-        int language;
-        std::string value;
-        std::string line;
-    };
-    const Row rows[] = {
-        {1, "70000", "Frame Interval invalid value 70000"},
-        {2, "0", "数据帧间隔 无效值 0"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.line);
-        WriteIni("[CONFIG]\r\nLANGUAGE=" + std::to_string(row.language) + "\r\n");
-        StartOpen({"S", "", "STANDARD", "V1", "", ".3"});
-        Load();
-        WorkModeCombo()->SetCurSel(WorkModeCombo()->GetCurSel() == 0 ? 1 : 0);
-        FrameIntervalEdit()->setText(QString::fromStdString(row.value));
+// Nothing is sent, not even the valid work mode; a line break would start a factory restore.
+TEST_F(MainRoadTest, AnInvalidValueIsLoggedAndNothingIsSent) {
+    const std::tuple<int, const char*, const char*> rows[] = {
+        {1, "70000", "error:Frame Interval invalid value 70000"},
+        {1, "100\nAT+FAC", "error:Frame Interval invalid value 100"},
+        {1, "100\rAT+FAC", "error:Frame Interval invalid value 100"},
+        {2, "0", "error:数据帧间隔 无效值 0"}};
+    for (int language = 0; const auto& [rowLanguage, value, line] : rows) {
+        if (std::exchange(language, rowLanguage) != rowLanguage) {
+            Restart();
+            WriteIni("[CONFIG]\r\nLANGUAGE=" + std::to_string(language) + "\r\n");
+            Start();
+            LoadAndToggleWorkMode();
+        }
+        FrameInterval()->setText(QString::fromUtf8(value));
         m_sim->clearRecord();
-        const size_t before = Log().size();
-        Click(IDC_BUTTON_SAVEPARAMS);
-        const std::string added = LogFrom(before);
-        EXPECT_NE(added.find("error:" + row.line), std::string::npos) << added;
-        // One error line, and the valid work mode is not written either.
-        EXPECT_EQ(std::count(added.begin(), added.end(), ':'), 3) << added;
-        EXPECT_EQ(m_sim->countReceived("+++"), 0);
-        EXPECT_TRUE(m_sim->receivedLines().empty());
-        TearDown();
-        SetUp();
+        const std::string added = Logged([&] { Click(IDC_BUTTON_SAVEPARAMS); });
+        EXPECT_NE(added.find(line), std::string::npos) << added;
+        EXPECT_EQ(std::count(added.begin(), added.end(), ':'), 3) << added;  // one stamped line
+        EXPECT_EQ(m_sim->receivedLines(), Texts()) << value;
     }
 }
 
-TEST_F(MainRoadTest, AValueHoldingALineBreakIsInvalidAndSendsNoFurtherCommand) {
-    StartOpen({"S", "", "STANDARD", "V1", "", ".3"});
+// Only the restore button loads, and only after a success.
+TEST_F(MainRoadTest, RestartAndRestoreOutcomes) {
+    const std::tuple<int, bool, bool, const char*> rows[] = {
+        // item, menu, trouble (restore refused; port closed for a restart), log line
+        {IDC_BUTTON_RESTOREFACTORY, false, false, "restore factory success"},
+        {IDC_BUTTON_RESTOREFACTORY, false, true, "error:restore factory fail"},
+        {ID_OPERATION_RESTOREFACTORY, true, false, "restore factory success"},
+        {IDC_BUTTON_RESTART, false, false, "reboot success"},
+        {ID_OPERATION_RESTART, true, true, "error:reboot fail"}};
+    Start();
+    m_sim->setValue("AT_ITV", "777");
     Load();
-    // An imported file can carry a lone line feed inside a value: written as
-    // it stands, the set line would go on with a factory restore.
-    const std::string path = m_folder + "/evil.ini";
-    std::ofstream(path, std::ios::binary) << "+ITV:100\nAT+FAC\r\n+MOD:1\r\n";
-    m_chosenPath = path;
-    Click(IDC_BUTTON_IMPORT);
-    ASSERT_EQ(m_boxes.back(), "Import configuration success");
-    EXPECT_EQ(FrameIntervalEdit()->text().toStdString(), "100\nAT+FAC");
+    ASSERT_EQ(Interval(), "777");
+    for (const auto& [id, menu, trouble, line] : rows) {
+        const bool loads = id == IDC_BUTTON_RESTOREFACTORY && !trouble;
+        if (trouble && id == ID_OPERATION_RESTART) Click(IDC_BUTTON_OPENCOM);
+        if (trouble && id != ID_OPERATION_RESTART) m_sim->setFault(SimFault::Error, "AT+FAC", 1);
+        m_sim->clearRecord();
+        const std::string added = Logged([&] { Click(id, menu); });
+        EXPECT_NE(added.find(line), std::string::npos) << added;
+        EXPECT_EQ(m_sim->countReceived("AT+VER\r\n"), loads ? 1 : 0) << line;
+        EXPECT_EQ(Interval(), m_sim->factoryValue("AT_ITV")) << line;
+        EXPECT_TRUE(!loads || m_device->m_paramValues["CONFIG_ID_FRAME_INETRVAL"] == Interval());
+    }
+}
 
-    m_sim->clearRecord();
-    const size_t before = Log().size();
-    Click(IDC_BUTTON_SAVEPARAMS);
-    const std::string added = LogFrom(before);
-    EXPECT_NE(added.find("error:Frame Interval invalid value 100"), std::string::npos) << added;
-    EXPECT_EQ(m_sim->factoryCount(), 0);
-    EXPECT_TRUE(m_sim->receivedLines().empty());
+// An import changes the pages, never the baseline.
+TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
+    Start();
+    Load();
+    m_chosenPath = m_folder + "/ConfigFile.ini";
+    Click(IDC_BUTTON_EXPORT);
+    ASSERT_EQ(m_boxes, Texts{"Export configuration success"});
+    const std::string file = ReadFile(m_chosenPath), itv = m_sim->value("AT_ITV");
+    // A full disk must not be reported as a successful export.
+    m_chosenPath = "/dev/full";
+    m_boxes.clear();
+    Click(IDC_BUTTON_EXPORT);
+    EXPECT_EQ(m_boxes, Texts{"Failed to open file"});
+    m_boxes.clear();
+    m_chosenPath = m_folder + "/ConfigFile.ini";
+    EXPECT_NE(file.find("+ITV:" + itv + "\r\n"), std::string::npos) << file;
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), std::ssize(m_device->m_supportedParams));
+    const ParamValueMap baseline = m_device->m_paramValues;
+    const char *ok = "Import configuration success", *failed = "Failed to import configuration";
+    const std::tuple<std::string, const char*, const char*> rows[] = {  // file, box shows, message
+        {file, itv.c_str(), ok},
+        {"+ITV:111\r\n+ITV:222\r\n", "111", ok},                // doubled tag: the first counts
+        {"+MOD:1\r\n+ITV:333", "333", ok},                      // last line without CR LF
+        {"+DEI:01:02\r\n+AEI:x\r\n", "999", failed},            // tags the module lacks
+        {std::string("+MOD:1\r\n\0+ITV:444\r\n", 20), "", ok},  // a NUL byte ends the text
+        {"", "999", failed}};
+    for (const auto& [content, interval, box] : rows) {
+        FrameInterval()->setText("999");
+        std::ofstream(m_chosenPath = m_folder + "/import.ini", std::ios::binary) << content;
+        m_boxes.clear();
+        Click(IDC_BUTTON_IMPORT);
+        EXPECT_EQ(m_boxes, Texts{box}) << content;
+        EXPECT_EQ(Interval(), interval) << content;
+        EXPECT_EQ(m_device->m_paramValues, baseline);
+        if (content != file) continue;
+        m_sim->clearRecord();
+        Click(IDC_BUTTON_SAVEPARAMS);
+        EXPECT_TRUE(m_sim->receivedLines().empty());
+    }
+}
 
-    // A carriage return alone is refused the same way.
-    FrameIntervalEdit()->setText("100\rAT+FAC");
-    Click(IDC_BUTTON_SAVEPARAMS);
-    EXPECT_TRUE(m_sim->receivedLines().empty());
-    EXPECT_EQ(LogCount("error:Frame Interval invalid value"), 2) << Log();
+// Chooser cancelled; no module recognised (an empty file is a success); an unopenable path.
+TEST_F(ParamFileTest, FileProblemsAndNoModule) {
+    Start({}, false);
+    for (const std::string path : {"", "/empty.ini", "/no/such/folder/file.ini"}) {
+        m_chosenPath = path.empty() ? path : m_folder + path;
+        Click(ID_OPERATION_EXPORTCONFIG, true);
+        Click(ID_OPERATION_IMPORTCONFIG, true);
+    }
+    EXPECT_EQ(std::filesystem::file_size(m_folder + "/empty.ini"), 0u);
+    EXPECT_EQ(m_boxes, (Texts{"Export configuration success", "Failed to import configuration",
+                              "Failed to open file", "Failed to open file"}));
+}
+
+TEST_F(LanguageTest, StartUpLanguageFromTheSettingsFileOrTheLocale) {
+    const char *zh = "zh_CN.UTF-8", *en = "en_GB.UTF-8", *de = "de_DE.UTF-8";
+    // Settings line, LC_ALL, LANG, the language settled.
+    const std::tuple<const char*, const char*, const char*, int> rows[] = {
+        {"LANGUAGE=0", "", zh, 2}, {"LANGUAGE=0", "", en, 1}, {"LANGUAGE=1", "", zh, 1},
+        {"LANGUAGE=2", "", en, 2}, {"LANGUAGE=3", "zh_TW.UTF-8", de, 2}, {"LANGUAGE=3", "C", zh, 1},
+        {"LANGUAGE=-1", "", zh, -1}, {"", "", zh, 2}, {"", "", de, 1}, {"", zh, en, 2}};
+    for (const auto& [setting, lcAll, lang, language] : rows) {
+        SCOPED_TRACE(std::string(setting) + " LC_ALL=" + lcAll + " LANG=" + lang);
+        Restart();
+        *lcAll ? setenv("LC_ALL", lcAll, 1) : unsetenv("LC_ALL");
+        setenv("LANG", lang, 1);
+        WriteIni(std::string("[CONFIG]\r\n") + setting + "\r\n");
+        Start({}, false);
+        EXPECT_EQ(g_language, language);
+        EXPECT_EQ(m_dialog->GetDlgItemText(IDC_BUTTON_OPENCOM), language == 2 ? "打开" : "Open");
+        EXPECT_EQ(m_dialog->Menu()->IsItemChecked(ID_LANGUAGE_CHINESE), language == 2);
+        EXPECT_EQ(m_dialog->Menu()->IsItemChecked(ID_LANGUAGE_ENGLISH), language != 2);
+    }
+}
+
+// The choice takes effect at the next start only.
+TEST_F(LanguageTest, ChoosingALanguageWritesTheFileAndChangesNothingElse) {
+    WriteIni("[CONFIG]\r\nLANGUAGE=1\r\n");
+    Start({}, false);
+    for (const int id : {ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH}) {
+        Click(id, true);
+        const bool chinese = id == ID_LANGUAGE_CHINESE;
+        EXPECT_NE(ReadFile(m_folder + "/ParamCfg.ini").find(chinese ? "LANGUAGE=2" : "LANGUAGE=1"),
+                  std::string::npos);
+        EXPECT_EQ(m_dialog->Menu()->IsItemChecked(ID_LANGUAGE_CHINESE), chinese);
+        EXPECT_EQ(g_language, 1);
+        EXPECT_EQ(m_dialog->GetDlgItemText(IDC_BUTTON_LOADPARAMS), "Load Params");
+    }
+    EXPECT_EQ(m_boxes, Texts(2, "Take effect after reboot application"));
 }
