@@ -1,6 +1,7 @@
 // The six pages in English and in Chinese, every control shown: each text is
 // drawn whole in the dialog font and no control overlaps its neighbour. Pictures
 // go to page_pictures/ beside this test program, for a reviewer to look at.
+#include <filesystem>
 #include <QAbstractButton>
 #include <QDir>
 #include <QGroupBox>
@@ -59,7 +60,8 @@ std::string LayoutProblems(TemplateDialog& page) {
 }
 
 TEST(PagePicturesTest, TextsFitAndControlsStandApart) {
-    const QString folder = QCoreApplication::applicationDirPath() + "/page_pictures";
+    const QString folder = QString::fromStdString(
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "page_pictures");
     ASSERT_TRUE(QDir().mkpath(folder));
     for (const int language : {1, 2}) {
         PageGlobals globals(language);
