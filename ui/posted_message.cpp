@@ -93,6 +93,15 @@ void PostedMessageQueue::Drain(const std::function<void(PostedMessage&)>& dispat
     }
 }
 
+bool PostedMessageQueue::AnyPending() {
+    std::lock_guard<std::mutex> lock(g_queuesMutex);
+    for (const auto& [owner, queue] : Queues()) {
+        std::lock_guard<std::mutex> queueLock(queue->m_mutex);
+        if (!queue->m_messages.empty() || queue->m_wakePending) return true;
+    }
+    return false;
+}
+
 void PostQueued(QObject* target, std::unique_ptr<PostedMessage> message) {
     std::lock_guard<std::mutex> lock(g_queuesMutex);
     const auto found = Queues().find(target);

@@ -67,6 +67,9 @@ public:
     // dispatch in order until the queue is empty or the slice is used up.
     void Drain(const std::function<void(PostedMessage&)>& dispatch);
 
+    // True while any window has messages waiting for their turn.
+    static bool AnyPending();
+
 private:
     friend void PostQueued(QObject* target, std::unique_ptr<PostedMessage> message);
     bool Push(std::unique_ptr<PostedMessage> message);  // true: a wake-up is needed

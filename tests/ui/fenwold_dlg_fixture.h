@@ -23,6 +23,7 @@
 #include "ui/fenwold_dlg.h"
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
+#include "ui/posted_message.h"
 #include "ui/tab_control.h"
 #include "ui/template_menu.h"
 
@@ -92,7 +93,7 @@ protected:
             range.setPosition(std::min(at + n, doc->characterCount() - 1), QTextCursor::KeepAnchor);
             m_transcript += range.selectedText().replace(QChar(0x2029), '\n').toStdString();
         });
-        open ? Click(IDC_BUTTON_OPENCOM) : (void)QTest::qWait(30);
+        open ? Click(IDC_BUTTON_OPENCOM) : Settle();
         ASSERT_EQ(m_device->m_serial.IsOpen(), open) << m_transcript;
     }
     void Load() {
@@ -101,7 +102,16 @@ protected:
     }
     void Click(int id, bool menu = false) {
         menu ? m_dialog->Menu()->Item(id)->trigger() : m_dialog->Button(id)->click();
-        QTest::qWait(30);  // delivers the log records already posted
+        Settle();
+    }
+    // Hands out everything already posted (log records, state changes); the
+    // queue's slices may need several turns of the event loop.
+    static void Settle() {
+        for (int turn = 0; turn < 100000; ++turn) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            if (!PostedMessageQueue::AnyPending()) return;
+        }
     }
     template <class D>
     int Modal(const std::function<void(D&)>& steps) {
