@@ -45,6 +45,8 @@ std::string GetAppDirectory() {
     return folder;
 }
 
+std::string GetSettingsFilePath() { return GetAppDirectory() + "/ParamCfg.ini"; }
+
 void SetAppDirectoryForTesting(std::string folder) {
     std::lock_guard<std::mutex> lock(g_overrideMutex);
     g_override = std::move(folder);

@@ -7,6 +7,9 @@
 // Thread-safe.
 std::string GetAppDirectory();
 
+// The settings file, ParamCfg.ini in GetAppDirectory().
+std::string GetSettingsFilePath();
+
 // Makes GetAppDirectory return `folder` instead, so tests can point the
 // settings file at a temporary folder; an empty string restores the real one.
 void SetAppDirectoryForTesting(std::string folder);

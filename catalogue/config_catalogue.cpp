@@ -19,79 +19,79 @@ ParamValues* CarrierFrequencyMHz() {
     return &(new RangeParamValues())->AddRange(410, 441).AddRange(470, 510).AddRange(850, 950);
 }
 
-ParamValues* WorkModeList() {  // A
+ParamValues* WorkModeList() {
     return &NewList()
                 .AddValues({"0", "1", "2", "3"})
                 .AddLabels({"TRNS", "AT", "API", "Modbus"})
                 .AddLabelsCn({"透传模式", "AT", "API", "Modbus"});
 }
-ParamValues* DebugLevelList() {  // B
+ParamValues* DebugLevelList() {
     return &NewList().AddValues({"0", "1", "2"}).AddLabels({"0", "1", "2"});
 }
-ParamValues* SleepModeList() {  // C
+ParamValues* SleepModeList() {
     return &NewList()
                 .AddValues({"0", "1", "2"})
                 .AddLabels({"None", "Timing", "Deep"})
                 .AddLabelsCn({"不休眠", "定时休眠", "深度休眠"});
 }
-ParamValues* ZeroToFiveList() {  // D
+ParamValues* ZeroToFiveList() {
     return &NewList().AddValues({"0", "1", "2", "3", "4", "5"});
 }
-ParamValues* BaudRateList() {  // E
+ParamValues* BaudRateList() {
     return &NewList()
                 .AddValues({"1", "2", "3", "4", "5", "6", "7", "8", "9"})
                 .AddLabels(
                     {"600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"});
 }
-ParamValues* ParityList() {  // F
+ParamValues* ParityList() {
     return &NewList()
                 .AddValues({"0", "1", "2"})
                 .AddLabels({"None", "Even", "Odd"})
                 .AddLabelsCn({"无", "偶", "奇"});
 }
-ParamValues* StopBitsList() {  // G
+ParamValues* StopBitsList() {
     return &NewList().AddValues({"0", "1"}).AddLabels({"1", "2"});
 }
-ParamValues* PowerList() {  // H
+ParamValues* PowerList() {
     return &NewList().AddValues({"5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16",
                                  "17", "18", "19", "20"});
 }
-ParamValues* SkyRateList() {  // I
+ParamValues* SkyRateList() {
     return &NewList()
                 .AddValues({"1", "2", "3", "4", "5", "6"})
                 .AddLabels({"1 level", "2 level", "3 level", "4 level", "5 level", "6 level"});
 }
-ParamValues* DataDisplayList() {  // J
+ParamValues* DataDisplayList() {
     return &NewList()
                 .AddValues({"0", "1"})
                 .AddLabels({"not diaplay", "diaplay"})
                 .AddLabelsCn({"不显示", "显示"});
 }
-ParamValues* SendCompleteList() {  // K
+ParamValues* SendCompleteList() {
     return &NewList()
                 .AddValues({"0", "1"})
                 .AddLabels({"not notify", "notify"})
                 .AddLabelsCn({"不通知", "通知"});
 }
-ParamValues* DeviceTypeList() {  // L
+ParamValues* DeviceTypeList() {
     return &NewList()
                 .AddValues({"1", "2"})
                 .AddLabels({"Relay", "End-Device"})
                 .AddLabelsCn({"中继器", "终端"});
 }
-ParamValues* LoraWanDeviceTypeList() {  // M
+ParamValues* LoraWanDeviceTypeList() {
     return &NewList()
                 .AddValues({"0", "1", "2"})
                 .AddLabels({"End-Device", "Relay", "Blind-Spot-Device"})
                 .AddLabelsCn({"终端", "中继器", "盲区终端"});
 }
-ParamValues* ClassList() {  // N
+ParamValues* ClassList() {
     return &NewList().AddValues({"A", "B", "C"});
 }
-ParamValues* ResponseTypeList() {  // O
+ParamValues* ResponseTypeList() {
     return &NewList().AddValues({"0", "1"});
 }
-ParamValues* IoModeList() {  // P
+ParamValues* IoModeList() {
     return &NewList()
                 .AddValues({"0", "1", "2", "3", "4"})
                 .AddLabels({"not used", "analog input", "GPIO input", "GPIO output low",
@@ -99,14 +99,14 @@ ParamValues* IoModeList() {  // P
                 .AddLabelsCn(
                     {"不使用", "模拟量输入", "GPIO输入", "GPIO输出低电平", "GPIO输出高电平"});
 }
-ParamValues* ClaaModeList() {  // Q
+ParamValues* ClaaModeList() {
     return &NewList()
                 .AddValues({"0", "1", "2", "3", "4", "5"})
                 .AddLabels({"ALL", "CLAAModeA", "CLAAModeB", "CLAAModeC", "CLAAModeD", "CLAAModeE"})
                 .AddLabelsCn({"全频段扫描", "CLAAModeA", "CLAAModeB", "CLAAModeC", "CLAAModeD",
                               "CLAAModeE"});
 }
-ParamValues* OnOffList() {  // R
+ParamValues* OnOffList() {
     return &NewList()
                 .AddValues({"0", "1"})
                 .AddLabels({"Close", "Open"})

@@ -1,9 +1,7 @@
 #include "catalogue/param_values.h"
 
-#include <cstdint>
-#include <limits>
-
 #include "catalogue/lang_text.h"
+#include "platform/leading_int.h"
 
 bool ParamValues::IsValid(std::string) const { return false; }
 int ParamValues::GetCount() const { return -1; }
@@ -12,31 +10,8 @@ bool ParamValues::GetValue(int, std::string&) const { return false; }
 int ParamValues::IndexOf(std::string) const { return -1; }
 
 int ReadLeadingDecimal(const std::string& text) {
-    // Written out rather than calling strtol: the UI sets the user's locale,
-    // and a locale must not change which texts count as numbers.
-    std::size_t i = 0;
-    const auto isBlank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (i < text.size() && isBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate the magnitude in 64 bits and stop growing once it is past
-    // every 32-bit value, so arbitrarily long digit runs cannot overflow.
-    constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (magnitude < kCap) magnitude = magnitude * 10 + (text[i] - '0');
-    }
-    const std::int64_t number = negative ? -magnitude : magnitude;
-    if (number > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (number < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<int>(number);
+    // The blanks are those strtol skips in the "C" locale.
+    return ReadLeadingInt(text, " \t\n\v\f\r");
 }
 
 RangeParamValues& RangeParamValues::AddRange(int low, int high) {

@@ -132,7 +132,7 @@ bool CComDevice::SetTimeouts(bool upgrade)
     if (!m_serial.IsOpen()) {
         return false;
     }
-    const std::string file = GetAppDirectory() + "/ParamCfg.ini";
+    const std::string file = GetSettingsFilePath();
     const int value = upgrade
         ? ReadProfileInt("UPGRADE_COM_TIMEOUT_PARAM", "ReadTotalTimeoutConstant", 300, file)
         : ReadProfileInt("COM_TIMEOUT_PARAM", "ReadTotalTimeoutConstant", 1000, file);

@@ -181,7 +181,7 @@ void CSerial::Close()
 bool CSerial::Open(const std::string& port, std::uint32_t baud, std::uint8_t dataBits,
                    std::uint8_t parity, std::uint8_t stopBits)
 {
-    const std::string settingsFile = GetAppDirectory() + "/ParamCfg.ini";
+    const std::string settingsFile = GetSettingsFilePath();
     if (!OpenHandle(port)) {
         return false;
     }
@@ -432,10 +432,9 @@ std::uint32_t CSerial::ReadAvailable(std::uint8_t* buffer, std::uint32_t size)
     // Reading bytes one at a time is the same as taking whatever has arrived
     // and waiting one read's time-out whenever nothing has: a one-byte read
     // ends at the byte, or after multiplier + constant.
-    const COMMTIMEOUTS& oneByte = timeouts;
     std::uint32_t stored = 0;
     while (stored < limit) {
-        const ReadResult result = ReadWithin(buffer + stored, 1, oneByte, {});
+        const ReadResult result = ReadWithin(buffer + stored, 1, timeouts, {});
         stored += result.count;
         if (result.count == 0 || result.end == ReadEnd::Failed) {
             break;

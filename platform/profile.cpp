@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "platform/leading_int.h"
 
 namespace {
 
@@ -205,29 +205,6 @@ std::optional<std::string> LookupValue(const std::string& section, const std::st
     return std::string(value);
 }
 
-int LeadingInt(std::string_view text)
-{
-    std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Accumulated as a magnitude beyond INT_MAX, so both ends saturate.
-    std::int64_t magnitude = 0;
-    constexpr std::int64_t kLimit = static_cast<std::int64_t>(INT_MAX) + 1;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        magnitude = std::min<std::int64_t>(magnitude * 10 + (text[pos] - '0'), kLimit);
-    }
-    if (negative) {
-        return static_cast<int>(-magnitude);
-    }
-    return static_cast<int>(std::min<std::int64_t>(magnitude, INT_MAX));
-}
-
 bool HasLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -324,7 +301,7 @@ int ReadProfileInt(const std::string& section, const std::string& key, int defau
     if (!value || value->empty()) {
         return defaultValue;
     }
-    return LeadingInt(*value);
+    return ReadLeadingInt(*value, " \t");
 }
 
 std::string ReadProfileString(const std::string& section, const std::string& key,

@@ -16,11 +16,18 @@
 #include "resources/dialog_templates.h"
 #include "ui/command_bytes.h"
 #include "ui/controls.h"
+#include "ui/lang_captions.h"
 
 namespace {
 
 constexpr const char* kSection = "CONFIG";
 constexpr std::size_t kPeriodTextSize = 1023;  // what a 1024-byte profile buffer holds
+
+constexpr LangCaption kCaptions[] = {
+    {IDC_CMD_CHECK_HEX, TEXT_CMD_HEX},         {IDC_CMD_CHECK_NEWLINE, TEXT_CMD_NEWLINE},
+    {IDC_CMD_CHECK_SENDTIMER, TEXT_CMD_TIMER}, {IDC_CMD_BUTTON_CLEAR, TEXT_CMD_CLEAR},
+    {IDC_CMD_BUTTON_SEND, TEXT_CMD_SEND},
+};
 
 // atoi's reading of the period box, kept within what a timer can take.
 int PeriodFromText(const std::string& text) {
@@ -57,7 +64,7 @@ CCmdConfigDialog::~CCmdConfigDialog() {
 
 bool CCmdConfigDialog::OnInitDialog() {
     CenterWindow();
-    m_iniPath = GetAppDirectory() + "/ParamCfg.ini";
+    m_iniPath = GetSettingsFilePath();
     ApplyLanguageTexts();
 
     CheckDlgButton(IDC_CMD_CHECK_HEX, 0);
@@ -80,11 +87,7 @@ bool CCmdConfigDialog::OnInitDialog() {
 }
 
 void CCmdConfigDialog::ApplyLanguageTexts() {
-    SetDlgItemText(IDC_CMD_CHECK_HEX, GetLangText(TEXT_CMD_HEX));
-    SetDlgItemText(IDC_CMD_CHECK_NEWLINE, GetLangText(TEXT_CMD_NEWLINE));
-    SetDlgItemText(IDC_CMD_CHECK_SENDTIMER, GetLangText(TEXT_CMD_TIMER));
-    SetDlgItemText(IDC_CMD_BUTTON_CLEAR, GetLangText(TEXT_CMD_CLEAR));
-    SetDlgItemText(IDC_CMD_BUTTON_SEND, GetLangText(TEXT_CMD_SEND));
+    SetLangCaptions(*this, kCaptions);
     SetWindowText(this, GetLangText(TEXT_CMD_WINDOW_TITLE));
 }
 

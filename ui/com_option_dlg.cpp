@@ -1,13 +1,18 @@
 #include "ui/com_option_dlg.h"
 
+#include <cstdint>
+#include <span>
+
 #include "catalogue/lang_text.h"
 #include "resources/com_option_ids.h"
 #include "resources/dialog_templates.h"
 #include "ui/combo_box.h"
 #include "ui/controls.h"
+#include "ui/lang_captions.h"
 
 namespace {
 
+// Entry i of a combo box shows text i and stands for value i.
 struct Choice {
     const char* text;
     std::uint32_t value;
@@ -22,47 +27,53 @@ constexpr Choice kDataBits[] = {{"6", 6}, {"7", 7}, {"8", 8}};
 constexpr Choice kStopBits[] = {{"1", 0}, {"1.5", 1}, {"2", 2}};
 constexpr Choice kParities[] = {{"none", 0}, {"odd", 1}, {"even", 2}, {"mark", 3}, {"space", 4}};
 
-// Positions of "115200", "8", "1" and "none".
-constexpr int kDefaultBaudRate = 10;
-constexpr int kDefaultDataBits = 2;
-constexpr int kDefaultStopBits = 0;
-constexpr int kDefaultParity = 0;
+// One box: its list, the record's field it shows and sets, and the position
+// shown when the field holds a value the list lacks.
+struct Box {
+    int id;
+    std::span<const Choice> choices;
+    std::uint32_t ComPortSettings::*field;
+    int defaultIndex;  // "115200", "8", "1" and "none"
+};
+constexpr Box kBoxes[] = {
+    {IDC_COMOPT_COMBO_BAUDRATE, kBaudRates, &ComPortSettings::baud, 10},
+    {IDC_COMOPT_COMBO_DATABITS, kDataBits, &ComPortSettings::dataBits, 2},
+    {IDC_COMOPT_COMBO_STOPBITS, kStopBits, &ComPortSettings::stopBits, 0},
+    {IDC_COMOPT_COMBO_PARITY, kParities, &ComPortSettings::parity, 0},
+};
 
-template <std::size_t N>
-void FillList(const Choice (&choices)[N], std::vector<std::string>& texts,
-              std::vector<std::uint32_t>& values) {
-    texts.clear();
-    values.clear();
-    for (const Choice& choice : choices) {
-        texts.emplace_back(choice.text);
-        values.push_back(choice.value);
-    }
-}
+constexpr LangCaption kCaptions[] = {
+    {IDC_COMOPT_STATIC_BAUDRATE, TEXT_PORT_BAUDRATE},
+    {IDC_COMOPT_STATIC_DATABITS, TEXT_PORT_BITS},
+    {IDC_COMOPT_STATIC_STOPBITS, TEXT_PORT_STOPBITS},
+    {IDC_COMOPT_STATIC_PARITY, TEXT_PORT_PARITY},
+    {IDOK, TEXT_OK},
+    {IDCANCEL, TEXT_CANCEL},
+};
 
 // The boxes carry the sorted style, so every entry goes to an explicit
 // position: "1200" must not sort in front of "600".
-void ShowList(ComboBox* combo, const std::vector<std::string>& texts) {
+void ShowList(ComboBox* combo, std::span<const Choice> choices) {
     combo->ResetContent();
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        combo->InsertString(static_cast<int>(i), texts[i]);
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        combo->InsertString(static_cast<int>(i), choices[i].text);
 }
 
-void SelectValue(ComboBox* combo, const std::vector<std::uint32_t>& values, std::uint32_t held,
+void SelectValue(ComboBox* combo, std::span<const Choice> choices, std::uint32_t held,
                  int defaultIndex) {
     combo->SetCurSel(defaultIndex);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (values[i] == held) {
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (choices[i].value == held) {
             combo->SetCurSel(static_cast<int>(i));
             return;
         }
     }
 }
 
-void TakeSelection(const ComboBox* combo, const std::vector<std::uint32_t>& values,
-                   std::uint32_t& field) {
+void TakeSelection(const ComboBox* combo, std::span<const Choice> choices, std::uint32_t& field) {
     const int selected = combo->GetCurSel();
-    if (selected >= 0 && static_cast<std::size_t>(selected) < values.size())
-        field = values[selected];
+    if (selected >= 0 && static_cast<std::size_t>(selected) < choices.size())
+        field = choices[selected].value;
 }
 
 }  // namespace
@@ -72,52 +83,20 @@ CComOptionDlg::CComOptionDlg(QWidget* parent) : TemplateDialog(g_comOptionTempla
 bool CComOptionDlg::OnInitDialog() {
     CenterWindow();
     ApplyLanguageTexts();
-    FillLists();
-    struct Box {
-        int id;
-        const std::vector<std::string>& texts;
-        const std::vector<std::uint32_t>& values;
-        std::uint32_t held;
-        int defaultIndex;
-    };
-    const Box boxes[] = {
-        {IDC_COMOPT_COMBO_BAUDRATE, m_baudRateTexts, m_baudRateValues, m_settings.baud,
-         kDefaultBaudRate},
-        {IDC_COMOPT_COMBO_DATABITS, m_dataBitsTexts, m_dataBitsValues, m_settings.dataBits,
-         kDefaultDataBits},
-        {IDC_COMOPT_COMBO_STOPBITS, m_stopBitsTexts, m_stopBitsValues, m_settings.stopBits,
-         kDefaultStopBits},
-        {IDC_COMOPT_COMBO_PARITY, m_parityTexts, m_parityValues, m_settings.parity, kDefaultParity},
-    };
-    for (const Box& box : boxes) {
+    for (const Box& box : kBoxes) {
         ComboBox* combo = Combo(box.id);
-        ShowList(combo, box.texts);
-        SelectValue(combo, box.values, box.held, box.defaultIndex);
+        ShowList(combo, box.choices);
+        SelectValue(combo, box.choices, m_settings.*box.field, box.defaultIndex);
     }
     return true;
 }
 
 void CComOptionDlg::ApplyLanguageTexts() {
     SetWindowText(this, GetLangText(TEXT_PORT_SETTING_TITLE));
-    SetDlgItemText(IDC_COMOPT_STATIC_BAUDRATE, GetLangText(TEXT_PORT_BAUDRATE));
-    SetDlgItemText(IDC_COMOPT_STATIC_DATABITS, GetLangText(TEXT_PORT_BITS));
-    SetDlgItemText(IDC_COMOPT_STATIC_STOPBITS, GetLangText(TEXT_PORT_STOPBITS));
-    SetDlgItemText(IDC_COMOPT_STATIC_PARITY, GetLangText(TEXT_PORT_PARITY));
-    SetDlgItemText(IDOK, GetLangText(TEXT_OK));
-    SetDlgItemText(IDCANCEL, GetLangText(TEXT_CANCEL));
-}
-
-void CComOptionDlg::FillLists() {
-    FillList(kBaudRates, m_baudRateTexts, m_baudRateValues);
-    FillList(kDataBits, m_dataBitsTexts, m_dataBitsValues);
-    FillList(kStopBits, m_stopBitsTexts, m_stopBitsValues);
-    FillList(kParities, m_parityTexts, m_parityValues);
+    SetLangCaptions(*this, kCaptions);
 }
 
 void CComOptionDlg::OnOK() {
-    TakeSelection(Combo(IDC_COMOPT_COMBO_BAUDRATE), m_baudRateValues, m_settings.baud);
-    TakeSelection(Combo(IDC_COMOPT_COMBO_DATABITS), m_dataBitsValues, m_settings.dataBits);
-    TakeSelection(Combo(IDC_COMOPT_COMBO_STOPBITS), m_stopBitsValues, m_settings.stopBits);
-    TakeSelection(Combo(IDC_COMOPT_COMBO_PARITY), m_parityValues, m_settings.parity);
+    for (const Box& box : kBoxes) TakeSelection(Combo(box.id), box.choices, m_settings.*box.field);
     TemplateDialog::OnOK();
 }

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "link/com_device.h"
 #include "ui/template_dialog.h"
 
@@ -22,17 +18,4 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
-
-private:
-    void FillLists();
-
-    // Entry i of a combo box shows text i and stands for value i.
-    std::vector<std::string> m_baudRateTexts;
-    std::vector<std::uint32_t> m_baudRateValues;
-    std::vector<std::string> m_dataBitsTexts;
-    std::vector<std::uint32_t> m_dataBitsValues;
-    std::vector<std::string> m_stopBitsTexts;
-    std::vector<std::uint32_t> m_stopBitsValues;
-    std::vector<std::string> m_parityTexts;
-    std::vector<std::uint32_t> m_parityValues;
 };

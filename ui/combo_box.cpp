@@ -1,12 +1,6 @@
 #include "ui/combo_box.h"
 
-namespace {
-
-QString ToQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+#include "ui/qt_text.h"
 
 ComboBox::ComboBox(QWidget* parent, bool sorted) : QComboBox(parent), m_sorted(sorted) {
     setInsertPolicy(QComboBox::NoInsert);

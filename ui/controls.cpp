@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include "ui/combo_box.h"
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -19,10 +20,6 @@ namespace {
 // not edited them.
 constexpr const char* kBytesProperty = "quorrelBytes";
 constexpr const char* kShownProperty = "quorrelShown";
-
-QString ToQString(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string ToStd(const QString& text) {
     const QByteArray bytes = text.toUtf8();

@@ -92,11 +92,6 @@ constexpr int kMinPageTop = 25;
 // A port removal is followed by a fresh list once the system has settled.
 constexpr int kRefreshAfterRemovalMs = 200;
 
-bool RelayFirmware(const product_version_id& id) {
-    return id.flavour != "LRWAN" && id.flavour != "CLAA" &&
-           (id.version == "V1" || id.version == "V2");
-}
-
 }  // namespace
 
 CFenwoldDlg::CFenwoldDlg(CComDevice* device, QWidget* parent)
@@ -180,7 +175,7 @@ bool CFenwoldDlg::OnInitDialog() {
     m_logSink = std::make_unique<LogSinkBridge>(this);
     setWindowTitle(QStringLiteral("Quorrel V%1").arg(QString::fromUtf8(kAppVersion)));
     BuildLangTextIndex();
-    m_iniPath = GetAppDirectory() + "/ParamCfg.ini";
+    m_iniPath = GetSettingsFilePath();
     g_language = ResolveLanguage(ReadProfileInt(kConfigSection, "LANGUAGE", 0, m_iniPath),
                                  LocaleIsChinese());
 
@@ -188,8 +183,7 @@ bool CFenwoldDlg::OnInitDialog() {
     ApplyLanguageTexts();
     PlaceMenuBar();
     SetUiState(UI_PORT_CLOSED);
-    m_menu->CheckItem(ID_LANGUAGE_CHINESE, g_language == 2);
-    m_menu->CheckItem(ID_LANGUAGE_ENGLISH, g_language != 2);
+    CheckLanguageItem(g_language);
     RefreshPortList();
 
     // Any value but 0 shows the box ticked. The Hex box stays enabled until the
@@ -321,15 +315,14 @@ void CFenwoldDlg::ShowPagesForModule() {
     // Qt's tab strip may be taller than the 25 pixels a Windows one takes.
     const int top = std::max(kMinPageTop, tab->TabStripHeight() + kPageMargin);
     const QRect area = tab->rect().adjusted(kPageMargin, top, -kPageMargin, -kPageMargin);
-    for (int index : {PAGE_IO, PAGE_SYSTEM, PAGE_SERIAL_PORT, PAGE_LORA, PAGE_LRWAN, PAGE_CLAA}) {
-        m_pages[index].dialog->setGeometry(area);
-    }
+    for (const Page& page : m_pages) page.dialog->setGeometry(area);
 
     tab->InsertItem(TAB_NETWORK, GetLangText(TEXT_TAB_NETWORK));
     tab->InsertItem(TAB_SYSTEM, GetLangText(TEXT_TAB_SYSTEM));
     tab->InsertItem(TAB_SERIAL_PORT, GetLangText(TEXT_TAB_SERIAL_PORT));
-    const product_version_id id = m_pDevice->GetVersionId();
-    if (RelayFirmware(id) && id.model != "S") {
+    // Only the relay firmware (the one shown on the LoRa page) has I/O ports,
+    // and not on its S model.
+    if (NetworkPageIndex() == PAGE_LORA && m_pDevice->GetVersionId().model != "S") {
         tab->InsertItem(TAB_IO_PORT, GetLangText(TEXT_TAB_IO_PORT));
     }
     if (QWidget* network = PageWidget(TAB_NETWORK)) network->show();
@@ -412,9 +405,13 @@ void CFenwoldDlg::OnMenuEnglish() { SetLanguage(1); }
 
 void CFenwoldDlg::OnMenuChinese() { SetLanguage(2); }
 
-void CFenwoldDlg::SetLanguage(int language) {
+void CFenwoldDlg::CheckLanguageItem(int language) {
     m_menu->CheckItem(ID_LANGUAGE_CHINESE, language == 2);
     m_menu->CheckItem(ID_LANGUAGE_ENGLISH, language != 2);
+}
+
+void CFenwoldDlg::SetLanguage(int language) {
+    CheckLanguageItem(language);
     WriteConfigInt("LANGUAGE", language);
     MessageBox(GetLangText(TEXT_TAKE_EFFECT_AFTER_RESTART), this);
 }

@@ -93,6 +93,9 @@ private:
     void ConnectHandlers();
     void OnMenuCommand(int id);
     int NetworkPageIndex() const;  // index into m_pages of the network page, or -1
+    // The pages that hold the module's values: system, serial port, I/O, then
+    // the network page if the module has one; empty until created.
+    std::vector<CConfigPageHelper*> ModulePages() const;
     void HideAllPages();
     bool PortIsOpen() const;
 
@@ -111,11 +114,11 @@ private:
     void OnTcnSelchangeTab();
     void OnMenuEnglish();
     void OnMenuChinese();
+    void CheckLanguageItem(int language);
     void OnLogMessage(PostedMessage& message);
 
-    // The entry points of dialogs that are not built yet (upgrade, command
-    // window, port options): each is connected and does nothing. They live
-    // together in fenwold_dlg_pending.cpp.
+    // The upgrade dialog, the command window and the port options; in
+    // fenwold_dlg_dialogs.cpp.
     void OnBnClickedUpgrade();
     void OnMenuCommandWindow();
     void OnMenuComSettings();

@@ -2,8 +2,6 @@
 // restore, export and import. Everything that talks to the module runs as a
 // job under the wait dialog; the results are taken over after it has joined
 // its worker.
-#include <QLineEdit>
-
 #include "catalogue/config_param.h"
 #include "catalogue/lang_text.h"
 #include "catalogue/log_record.h"
@@ -64,10 +62,7 @@ void CFenwoldDlg::LoadParams() {
         m_pDevice->m_paramValues = job.readValues;
         DistributeParams(job.readValues);
     }
-    if (m_uiState != UI_PAGES_SHOWN) {
-        m_uiState = UI_PAGES_SHOWN;
-        ShowPagesForModule();
-    }
+    SetUiState(UI_PAGES_SHOWN);
 }
 
 void CFenwoldDlg::SaveParams() {
@@ -155,25 +150,25 @@ void CFenwoldDlg::ImportConfig() {
     // The baseline stays: a later write sends what differs from the module.
     DistributeParams(values);
     MessageBox(GetLangText(TEXT_IMPORT_SUCCESS), this);
-    if (m_uiState != UI_PAGES_SHOWN) {
-        m_uiState = UI_PAGES_SHOWN;
-        ShowPagesForModule();
-    }
+    SetUiState(UI_PAGES_SHOWN);
+}
+
+std::vector<CConfigPageHelper*> CFenwoldDlg::ModulePages() const {
+    if (m_pages.empty()) return {};
+    std::vector<CConfigPageHelper*> pages{m_pages[PAGE_SYSTEM].helper,
+                                          m_pages[PAGE_SERIAL_PORT].helper,
+                                          m_pages[PAGE_IO].helper};
+    if (CConfigPageHelper* network = NetworkPage()) pages.push_back(network);
+    return pages;
 }
 
 void CFenwoldDlg::DistributeParams(const ParamValueMap& values) {
-    if (m_pages.empty()) return;
-    for (int index : {PAGE_SYSTEM, PAGE_SERIAL_PORT, PAGE_IO}) m_pages[index].helper->SetValues(values);
-    if (CConfigPageHelper* network = NetworkPage()) network->SetValues(values);
+    for (CConfigPageHelper* page : ModulePages()) page->SetValues(values);
 }
 
 void CFenwoldDlg::CollectParams(ParamValueMap& out, const std::set<std::string>& ids) {
-    if (m_pages.empty()) return;
     ParamValueMap pageValues;
-    for (int index : {PAGE_SYSTEM, PAGE_SERIAL_PORT, PAGE_IO}) {
-        m_pages[index].helper->GetValues(pageValues);
-    }
-    if (CConfigPageHelper* network = NetworkPage()) network->GetValues(pageValues);
+    for (CConfigPageHelper* page : ModulePages()) page->GetValues(pageValues);
     for (const std::string& id : ids) {
         const auto found = pageValues.find(id);
         if (found != pageValues.end()) out[id] = found->second;

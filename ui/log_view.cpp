@@ -2,15 +2,16 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
+#include <algorithm>
 #include <chrono>
-#include <cstring>
+#include <cstdio>
 #include <ctime>
 
 #include "catalogue/log_record.h"
+#include "ui/qt_text.h"
 
 LogClock LogClockNow() {
     using namespace std::chrono;
@@ -75,7 +76,7 @@ namespace {
 // The pane breaks lines at "\n"; a carriage return on its own shows nothing,
 // so a "\r\n" split over two raw chunks still gives one line break.
 QString ToPaneText(const std::string& entry) {
-    QString text = QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size()));
+    QString text = ToQString(entry);
     text.remove(QLatin1Char('\r'));
     return text;
 }

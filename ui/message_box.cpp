@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "ui/dialog_result.h"
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ int MessageBox(const std::string& text, QWidget* parent) {
     if (Hook()) return Hook()(text);
     if (parent == nullptr) parent = QApplication::activeWindow();
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(),
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                    ToQString(text),
                     QMessageBox::Ok, parent);
     box.exec();
     return IDOK;

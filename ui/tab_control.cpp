@@ -5,6 +5,8 @@
 #include <QStylePainter>
 #include <QTabBar>
 
+#include "ui/qt_text.h"
+
 TabControl::TabControl(QWidget* parent) : QWidget(parent), m_bar(new QTabBar(this)) {
     m_bar->setDrawBase(false);
     m_bar->setExpanding(false);
@@ -17,8 +19,7 @@ int TabControl::InsertItem(int index, const std::string& text) {
     ++m_quiet;
     const int count = m_bar->count();
     if (index < 0 || index > count) index = count;
-    const int used = m_bar->insertTab(index, QString::fromUtf8(text.data(),
-                                                               static_cast<qsizetype>(text.size())));
+    const int used = m_bar->insertTab(index, ToQString(text));
     --m_quiet;
     m_bar->adjustSize();
     return used;

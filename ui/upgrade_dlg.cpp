@@ -9,6 +9,7 @@
 #include "ui/controls.h"
 #include "ui/fenwold_dlg.h"
 #include "ui/file_chooser.h"
+#include "ui/lang_captions.h"
 #include "ui/message_box.h"
 #include "ui/wait_dialog.h"
 
@@ -16,6 +17,14 @@ namespace {
 
 constexpr int kBlockSize = 4096;
 constexpr int kSmallBlockSize = 512;  // the K7R40S loader's buffer
+
+constexpr LangCaption kCaptions[] = {
+    {IDC_UPG_STATIC_FILE, TEXT_UPGRADE_FILE},
+    {IDC_UPG_CHECK_RESTART_FIRST, TEXT_UPGRADE_RESTART_FIRST},
+    {IDC_UPG_CHECK_RESTORE_AFTER, TEXT_UPGRADE_RESTORE_AFTER},
+    {IDC_UPG_BUTTON_BROWSE, TEXT_UPGRADE_BROWSE},
+    {IDC_UPG_BUTTON_UPGRADE, TEXT_UPGRADE_BUTTON},
+};
 
 // Exactly these two spellings, anywhere in the path: a folder named
 // "images.bin" passes, "image.Bin" does not.
@@ -43,11 +52,7 @@ bool CUpgradeDlg::OnInitDialog() {
 
 void CUpgradeDlg::ApplyLanguageTexts() {
     SetWindowText(this, GetLangText(TEXT_UPGRADE_TITLE));
-    SetDlgItemText(IDC_UPG_STATIC_FILE, GetLangText(TEXT_UPGRADE_FILE));
-    SetDlgItemText(IDC_UPG_CHECK_RESTART_FIRST, GetLangText(TEXT_UPGRADE_RESTART_FIRST));
-    SetDlgItemText(IDC_UPG_CHECK_RESTORE_AFTER, GetLangText(TEXT_UPGRADE_RESTORE_AFTER));
-    SetDlgItemText(IDC_UPG_BUTTON_BROWSE, GetLangText(TEXT_UPGRADE_BROWSE));
-    SetDlgItemText(IDC_UPG_BUTTON_UPGRADE, GetLangText(TEXT_UPGRADE_BUTTON));
+    SetLangCaptions(*this, kCaptions);
 }
 
 void CUpgradeDlg::OnBnClickedBrowse() {

@@ -173,19 +173,11 @@ void CWaitDialog::RestoreFactoryWorker() {
     m_pJob->result = m_pJob->device->RestoreFactory() ? 1 : 0;
 }
 
+// Six acknowledged "+++", each sought as EnterCommandModeUntilCancelled seeks
+// one.
 bool CWaitDialog::EnsureCommandMode() {
-    char reply[kPlusReplySize];
-    int acknowledged = 0;
-    while (m_running == 1 && acknowledged < kPlusAcksNeeded) {
-        for (int tries = 0; tries < kPlusTriesPerAttempt; ++tries) {
-            if (m_pJob->device->ExchangeTimeout("+++", reply, sizeof reply, kPlusTimeoutMs)) {
-                ++acknowledged;
-                break;
-            }
-            // A stopped job gives up within one try, not after the whole attempt.
-            if (m_running != 1) break;
-            if (tries + 1 < kPlusTriesPerAttempt) Pause(kPlusRetryPauseMs);
-        }
+    for (int acknowledged = 0; acknowledged < kPlusAcksNeeded && m_running == 1; ++acknowledged) {
+        EnterCommandModeUntilCancelled();
     }
     return m_running == 1;
 }

@@ -285,7 +285,8 @@ TEST_F(ReceiveTest, BytesArriveInOrder) {
         ASSERT_EQ(device.m_serial.Write("AT+NID?\r\n", 9), 9u);
         ASSERT_TRUE(sim.waitFor([&] { return sim.sent().size() == i + 1u; }, 2000ms));
     }
-    EXPECT_TRUE(WaitUntil([&] { return Received().first.size() >= sim.sentText().size(); }));
+    EXPECT_TRUE(
+        sim.waitFor([&] { return Received().first.size() >= sim.sentText().size(); }, 2000ms));
     EXPECT_EQ(Received(), std::make_pair(sim.sentText(), static_cast<void*>(&marker)));
     EXPECT_TRUE(device.StopEventThread());
 }

@@ -1,4 +1,4 @@
-// Shared by the link tests: a settings folder, a captured log, a bounded wait, and a
+// Shared by the link tests: a settings folder, a captured log, and a
 // device configured as start-up does, on a simulated module with short time-outs.
 #pragma once
 
@@ -33,13 +33,6 @@ inline const std::string kShortTimeouts =
     "[COM_TIMEOUT_PARAM]\r\nReadIntervalTimeout=25\r\nReadTotalTimeoutConstant=300\r\n"
     "[UPGRADE_COM_TIMEOUT_PARAM]\r\nReadTotalTimeoutConstant=60\r\n";
 inline constexpr ComPortSettings kDefaultPort{115200, 8, 0, 0};
-
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds bound = 2000ms) {
-    const Clock::time_point end = Clock::now() + bound;
-    while (!condition() && Clock::now() < end) std::this_thread::sleep_for(1ms);
-    return condition();
-}
 
 inline long MsSince(Clock::time_point start) {
     return long(

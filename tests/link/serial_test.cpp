@@ -13,6 +13,15 @@
 
 using namespace linktest;
 
+// No simulator here to signal a change: the port's queue lives in the kernel,
+// so it is polled, within a bound.
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds bound = 2000ms) {
+    const Clock::time_point end = Clock::now() + bound;
+    while (!condition() && Clock::now() < end) std::this_thread::sleep_for(1ms);
+    return condition();
+}
+
 class SerialTest : public ::testing::Test {
 protected:
     void OpenWith(int interval, int constant) {

@@ -20,8 +20,5 @@ CClaaSettingDlg::CClaaSettingDlg() : CConfigPage(g_claaPageTemplate, kClaaBindin
 
 void CClaaSettingDlg::UpdateControlStates() {
     CConfigPageHelper::UpdateControlStates();
-    // Hidden and disabled, yet still bound: GetValues keeps collecting it.
-    ShowDlgItem(IDC_CLAA_EDIT_AEI, false);
-    EnableDlgItem(IDC_CLAA_EDIT_AEI, false);
-    ShowDlgItem(IDC_CLAA_STATIC_AEI, false);
+    HideBoundRow("CONFIG_ID_AEI");
 }

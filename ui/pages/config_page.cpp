@@ -1,13 +1,10 @@
 #include "ui/pages/config_page.h"
 
-#include <QLineEdit>
-
-#include "ui/combo_box.h"
+#include <cstring>
 
 CConfigPage::CConfigPage(const DialogTemplate& dialogTemplate,
                          std::span<const PageBinding> bindings)
-    : TemplateDialog(dialogTemplate), m_bindings(bindings) {
-}
+    : TemplateDialog(dialogTemplate), m_bindings(bindings) {}
 
 bool CConfigPage::OnInitDialog() {
     TemplateDialog::OnInitDialog();
@@ -28,4 +25,11 @@ void CConfigPage::UpdateLabels() {
     }
 }
 
-QLineEdit* CConfigPage::Edit(int id) const { return DlgItem<QLineEdit>(id); }
+void CConfigPage::HideBoundRow(const char* configId) {
+    for (const PageBinding& row : m_bindings) {
+        if (std::strcmp(row.configId, configId) != 0) continue;
+        ShowDlgItem(row.controlId, false);
+        EnableDlgItem(row.controlId, false);
+        ShowDlgItem(row.labelId, false);
+    }
+}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <span>
 
 #include "ui/pages/config_page_helper.h"
@@ -31,7 +30,9 @@ protected:
     // an id the catalogue does not know keeps the template text.
     void UpdateLabels() override;
 
-    QLineEdit* Edit(int id) const;
+    // Hides the bound control of configId with its label and disables the
+    // control; it stays bound, so GetValues still collects it.
+    void HideBoundRow(const char* configId);
 
 private:
     std::span<const PageBinding> m_bindings;

@@ -3,6 +3,7 @@
 #include "catalogue/lang_text.h"
 #include "resources/dialog_templates.h"
 #include "resources/lora_page_ids.h"
+#include "ui/lang_captions.h"
 
 namespace {
 
@@ -19,12 +20,16 @@ constexpr PageBinding kLoraBindings[] = {
     {"CONFIG_ID_SKY_RATE", IDC_LORA_COMBO_SKY_RATE, IDC_LORA_STATIC_SKY_RATE},
 };
 
+constexpr LangCaption kNotes[] = {
+    {IDC_LORA_STATIC_DISABLED_NOTE, TEXT_FIELDS_NOT_MODIFIABLE},
+    {IDC_LORA_STATIC_ANTENNA, TEXT_NEED_ANTENNA},
+};
+
 }  // namespace
 
 CLoraSettingDlg::CLoraSettingDlg() : CConfigPage(g_loraPageTemplate, kLoraBindings) {}
 
 void CLoraSettingDlg::UpdateLabels() {
     CConfigPage::UpdateLabels();
-    SetDlgItemText(IDC_LORA_STATIC_DISABLED_NOTE, GetLangText(TEXT_FIELDS_NOT_MODIFIABLE));
-    SetDlgItemText(IDC_LORA_STATIC_ANTENNA, GetLangText(TEXT_NEED_ANTENNA));
+    SetLangCaptions(*this, kNotes);
 }

@@ -59,7 +59,7 @@ void CLoraWanSettingDlg::UpdateLabels() {
 
 void CLoraWanSettingDlg::SetValues(const ParamValueMap& values) {
     CConfigPageHelper::SetValues(values);
-    HideAppEui();
+    HideBoundRow("CONFIG_ID_AEI");
     // The rows follow the loaded number, not the list: a type the list does
     // not know (e.g. "5") still counts as a relay type.
     const int deviceType = ReadLeadingDecimal(GetMapValue(values, "CONFIG_ID_LRWAN_DEVICE_TYPE"));
@@ -73,7 +73,7 @@ void CLoraWanSettingDlg::OnCbnSelchangeDeviceType() {
 }
 
 void CLoraWanSettingDlg::OnDeviceTypeChanged(int position) {
-    HideAppEui();
+    HideBoundRow("CONFIG_ID_AEI");
     ShowRelayControls(position >= 1);
 }
 
@@ -86,10 +86,4 @@ void CLoraWanSettingDlg::ShowRelayControls(bool show) {
         ShowDlgItem(row.label, show);
         if (row.note != 0) ShowDlgItem(row.note, show);
     }
-}
-
-void CLoraWanSettingDlg::HideAppEui() {
-    ShowDlgItem(IDC_LRWAN_EDIT_AEI, false);
-    EnableDlgItem(IDC_LRWAN_EDIT_AEI, false);
-    ShowDlgItem(IDC_LRWAN_STATIC_AEI, false);
 }

@@ -19,7 +19,4 @@ public:
 
 protected:
     void UpdateLabels() override;
-
-private:
-    void HideAppEui();
 };

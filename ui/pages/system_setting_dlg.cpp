@@ -9,6 +9,7 @@
 #include "resources/system_page_ids.h"
 #include "ui/combo_box.h"
 #include "ui/device_version.h"
+#include "ui/lang_captions.h"
 
 namespace {
 
@@ -24,6 +25,12 @@ constexpr PageBinding kSystemBindings[] = {
     {"CONFIG_ID_WAKEUP_TIME", IDC_SYS_EDIT_WAKEUP_TIME, IDC_SYS_STATIC_WAKEUP_TIME},
     {"CONFIG_ID_AUTO_JOIN", IDC_SYS_COMBO_AUTO_JOIN, IDC_SYS_STATIC_AUTO_JOIN},
     {"CONFIG_ID_HEART_PERIOD", IDC_SYS_EDIT_HEART_PERIOD, IDC_SYS_STATIC_HEART_PERIOD},
+};
+
+constexpr LangCaption kWakeupCaptions[] = {
+    {IDC_SYS_CHECK_WAKEUP_MODE, TEXT_WAKEUP_MODE},
+    {IDC_SYS_RADIO_WAKEUP_NODE, TEXT_WAKEUP_NODE},
+    {IDC_SYS_RADIO_SLEEP_NODE, TEXT_SLEEP_NODE},
 };
 
 constexpr const char* kSleepModeId = "CONFIG_ID_SLEEP_MODE";
@@ -85,9 +92,7 @@ bool CSystemSettingDlg::OnInitDialog() {
 
 void CSystemSettingDlg::UpdateLabels() {
     CConfigPage::UpdateLabels();
-    SetDlgItemText(IDC_SYS_CHECK_WAKEUP_MODE, GetLangText(TEXT_WAKEUP_MODE));
-    SetDlgItemText(IDC_SYS_RADIO_WAKEUP_NODE, GetLangText(TEXT_WAKEUP_NODE));
-    SetDlgItemText(IDC_SYS_RADIO_SLEEP_NODE, GetLangText(TEXT_SLEEP_NODE));
+    SetLangCaptions(*this, kWakeupCaptions);
 }
 
 void CSystemSettingDlg::FillWorkModeCombo(bool limited) {
@@ -127,9 +132,7 @@ void CSystemSettingDlg::UpdateWakeupControls(bool wakeupMode, bool wakeupNode) {
 
     if (wakeupMode) {
         CheckDlgButton(IDC_SYS_CHECK_WAKEUP_MODE, 1);
-        show({IDC_SYS_CHECK_WAKEUP_MODE, IDC_SYS_RADIO_WAKEUP_NODE, IDC_SYS_RADIO_SLEEP_NODE},
-             true);
-        enable({IDC_SYS_CHECK_WAKEUP_MODE}, true);
+        show({IDC_SYS_RADIO_WAKEUP_NODE, IDC_SYS_RADIO_SLEEP_NODE}, true);
         rows(show, true);
         rows(enable, false);
         enable({IDC_SYS_COMBO_SLEEP_MODE}, false);
