@@ -106,7 +106,11 @@ TEST_P(UpgradeStopTest, CancelOrHangUp) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HangUpAndFramesSent, UpgradeStopTest,
-                         ::testing::Combine(::testing::Bool(), ::testing::Values(0u, 2u)));
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(0u, 2u)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "HangUp" : "Cancel") +
+                                    "After" + std::to_string(std::get<1>(info.param)) + "Frames";
+                         });
 
 // Read from a pseudo-terminal of our own: a 4096-byte payload goes out as header,
 // 2048 bytes, a 5 ms pause, 2048 bytes and the trailer.
