@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -12,6 +11,7 @@
 #include "link/at_command.h"
 #include "link/com_device.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/scratch_folder.h"
 #include "ui/param_file.h"
 
 namespace {
@@ -29,17 +29,6 @@ CComDevice& EveryParamDevice()
         return d;
     }();
     return *device;
-}
-
-std::string ScratchFolder()
-{
-    static const std::string path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        std::string folder = std::string(dir != nullptr ? dir : "/tmp") + "/param_fuzz.XXXXXX";
-        FUZZ_CHECK(::mkdtemp(folder.data()) != nullptr);
-        return folder;
-    }();
-    return path;
 }
 
 ParamValueMap Import(const std::string& path)

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "platform/profile.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/scratch_folder.h"
 
 namespace {
 
@@ -80,17 +80,6 @@ std::string FileText(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-const std::string& ScratchFile()
-{
-    static const std::string path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        std::string folder = std::string(dir != nullptr ? dir : "/tmp") + "/profile_fuzz.XXXXXX";
-        FUZZ_CHECK(::mkdtemp(folder.data()) != nullptr);
-        return folder + "/ParamCfg.ini";
-    }();
-    return path;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -105,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto& [section, key, value] = fields;
     const std::string content(input);
-    const std::string& file = ScratchFile();
+    const std::string file = ScratchFolder() + "/ParamCfg.ini";
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << content;
