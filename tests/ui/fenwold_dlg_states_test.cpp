@@ -182,8 +182,7 @@ TEST_F(MainStateTest, ACancelledWriteLeavesTheBaselineAsItWas) {
 // Every click writes the box's state, whether or not it changes what the file holds.
 TEST_F(MainStateTest, DisplayAndHexBoxesWriteTheirStateAtEachClick) {
     const std::tuple<int, int, int, bool> rows[] = {
-        // box clicked; "DisPlayPacket" and "HexShow" in the file afterwards (-1: absent); Hex
-        // enabled
+        // box clicked; then "DisPlayPacket", "HexShow" (-1: not in the file), Hex enabled
         {IDC_CHECK_HEXSHOW, -1, 1, true},       {IDC_CHECK_HEXSHOW, -1, 0, true},
         {IDC_CHECK_DISPLAYPACKET, 0, 0, false}, {IDC_CHECK_DISPLAYPACKET, 1, 0, true},
         {IDC_CHECK_HEXSHOW, 1, 1, true},        {IDC_CHECK_DISPLAYPACKET, 0, 1, false}};
