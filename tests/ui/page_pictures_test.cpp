@@ -70,6 +70,7 @@ int ButtonTextWidth(const QPushButton& button) {
 // and across a row near its foot), whatever the style makes of the box.
 std::vector<QRect> FrameLines(QGroupBox& group) {
     const QImage image = group.grab().toImage();
+    if (image.width() < 20 || image.height() < 20) return {};
     const QRgb background = image.pixel(image.width() - 1, 0);
     int top = -1, bottom = -1, left = -1, right = -1;
     for (int y = 0, x = image.width() - 10; y < image.height(); ++y) {
@@ -176,18 +177,21 @@ TEST(PagePicturesTest, ControlsStayInsideTheirWindowAtEveryFontSize) {
         &g_comOptionTemplate,  &g_systemPageTemplate, &g_upgradeDialogTemplate,
         &g_waitDialogTemplate, &g_claaPageTemplate};
     for (int width = 4; width <= 16; ++width) {
-        const DialogUnits units{width, 2 * width + 1};
-        for (const DialogTemplate* dialog : templates) {
-            const QRect window(QPoint(0, 0), QSize(units.ToPixelsX(dialog->width),
-                                                   units.ToPixelsY(dialog->height)));
-            for (std::size_t i = 0; i < dialog->controlCount; ++i) {
-                const ControlTemplate& row = dialog->controls[i];
-                QRect rect = units.ToPixels(row.x, row.y, row.w, row.h);
-                // A combo box's height holds its open list; the closed box is
-                // as tall as the style makes it (the pictures test sees that).
-                if (row.kind == ControlKind::ComboBox) rect.setHeight(1);
-                EXPECT_TRUE(window.contains(rect))
-                    << "dialog " << dialog->id << " control " << row.id << " base width " << width;
+        for (int height = 8; height <= 32; ++height) {
+            const DialogUnits units{width, height};
+            for (const DialogTemplate* dialog : templates) {
+                const QRect window(QPoint(0, 0), QSize(units.ToPixelsX(dialog->width),
+                                                       units.ToPixelsY(dialog->height)));
+                for (std::size_t i = 0; i < dialog->controlCount; ++i) {
+                    const ControlTemplate& row = dialog->controls[i];
+                    QRect rect = units.ToPixels(row.x, row.y, row.w, row.h);
+                    // A combo box's height holds its open list; the closed box is
+                    // as tall as the style makes it (the pictures test sees that).
+                    if (row.kind == ControlKind::ComboBox) rect.setHeight(1);
+                    EXPECT_TRUE(window.contains(rect))
+                        << "dialog " << dialog->id << " control " << row.id << " base units "
+                        << width << " x " << height;
+                }
             }
         }
     }
@@ -228,6 +232,8 @@ TEST_F(MainDialogTest, DialogPicturesShowTextsWholeInsideTheirFrames) {
 
         // Qt's own dialogs speak the interface language too.
         QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text().toStdString(),
+                  language == 2 ? "确定" : "OK");
         EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().toStdString(),
                   language == 2 ? "取消" : "Cancel");
         Restart();
