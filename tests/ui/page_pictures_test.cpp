@@ -203,7 +203,7 @@ TEST_F(MainDialogTest, DialogPicturesShowTextsWholeInsideTheirFrames) {
         WriteIni("[CONFIG]\r\nLANGUAGE=" + std::to_string(language) + "\r\n");
         Start();
         Load();
-        for (const char* name : {"ttyUSB0", "ttyACM0"})
+        for (const char* name : {"ttyUSB10", "ttyACM0"})
             m_dialog->Combo(IDC_COMBO_COMPORT)->AddString(name);
         // The pages take the area the tab control gives them, not their template's size.
         for (TemplateDialog* page :
