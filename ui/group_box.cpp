@@ -28,16 +28,18 @@ QRect GroupBox::TitleRect() const {
 
 void GroupBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // The title breaks the line; what shows through is the parent's own
+    // background, a tab page's as well as a dialog's.
+    const QRect titleRect = TitleRect();
+    if (!titleRect.isEmpty()) painter.setClipRegion(QRegion(rect()).subtracted(titleRect));
     // An etched line: a shadow line with a light one inside it and one pixel lower right.
     const QRect frame = FrameRect();
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(frame.adjusted(0, 0, -2, -2));
     painter.setPen(palette().color(QPalette::Light));
     painter.drawRect(frame.adjusted(1, 1, -1, -1));
-
-    const QRect titleRect = TitleRect();
     if (titleRect.isEmpty()) return;
-    painter.fillRect(titleRect, palette().window());
+    painter.setClipping(false);
     style()->drawItemText(&painter, titleRect.adjusted(kTitleGap, 0, -kTitleGap, 0),
                           Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, palette(),
                           isEnabled(), title(), QPalette::WindowText);
