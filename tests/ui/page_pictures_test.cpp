@@ -4,12 +4,14 @@
 // neighbour or leaves its window. Pictures go to page_pictures/ beside this
 // test program, for a reviewer to look at.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStyleOptionComboBox>
 #include <algorithm>
 #include <filesystem>
@@ -58,11 +60,16 @@ int ComboTextWidth(const QComboBox& combo) {
     return field.width() - (combo.isEditable() ? 4 : 2);
 }
 
-// The width a push button has for its text: inside its bevel.
-int ButtonTextWidth(const QPushButton& button) {
+// The width a button has for its text: inside a push button's bevel, beside
+// a check box's or radio button's indicator.
+int ButtonTextWidth(const QAbstractButton& button) {
     QStyleOptionButton option;
     option.initFrom(&button);
-    return button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button).width();
+    const QStyle::SubElement contents =
+        qobject_cast<const QCheckBox*>(&button)      ? QStyle::SE_CheckBoxContents
+        : qobject_cast<const QRadioButton*>(&button) ? QStyle::SE_RadioButtonContents
+                                                     : QStyle::SE_PushButtonContents;
+    return button.style()->subElementRect(contents, &option, &button).width();
 }
 
 // The lines of a group box's frame as drawn, in its parent's coordinates, two
@@ -80,7 +87,13 @@ std::vector<QRect> FrameLines(QGroupBox& group) {
         if (image.pixel(x, y) != background) right = x, left = left < 0 ? x : left;
     }
     if (top < 0 || left < 0) return {};
-    const QRect frame = QRect(QPoint(left, top), QPoint(right, bottom)).translated(group.pos());
+    // The picture has device pixels; the geometry of the controls is logical.
+    const qreal ratio = image.devicePixelRatio();
+    const QRect frame = QRectF(QPointF(left / ratio, top / ratio),
+                               QPointF((right + 1) / ratio, (bottom + 1) / ratio))
+                            .toAlignedRect()
+                            .adjusted(0, 0, -1, -1)
+                            .translated(group.pos());
     return {QRect(frame.left(), frame.top(), frame.width(), 2),
             QRect(frame.left(), frame.bottom() - 1, frame.width(), 2),
             QRect(frame.left(), frame.top(), 2, frame.height()),
@@ -99,10 +112,10 @@ std::string LayoutProblems(QWidget& window) {
         if (!window.rect().contains(control->geometry())) out << "\n  outside: " << where(control);
         auto* group = qobject_cast<QGroupBox*>(control);
         auto* combo = qobject_cast<QComboBox*>(control);
-        auto* button = qobject_cast<QPushButton*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(control);
         // A group title sits on the frame, a few pixels in from each side; a
-        // button's text within its bevel; any other text is cut when a larger
-        // control shows more of it.
+        // button's text beside its indicator or within its bevel; a label's
+        // text is cut when a larger label shows more of it.
         const int advance = control->fontMetrics().horizontalAdvance(TextOf(control));
         const bool cut =
             group    ? advance > group->width() - 2 * group->fontMetrics().averageCharWidth()
