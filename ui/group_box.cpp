@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 // Windows insets the title 7 pixels from the frame's left end and clears one

@@ -11,11 +11,12 @@ class GroupBox : public QGroupBox {
 public:
     explicit GroupBox(const QString& title, QWidget* parent = nullptr);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
     // Both in the group box's own coordinates. The frame's lines are the
     // outer two pixels of FrameRect; TitleRect is empty without a title.
     QRect FrameRect() const;
     QRect TitleRect() const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
