@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,7 @@
 
 #include "ui/combo_box.h"
 #include "ui/controls.h"
+#include "ui/group_box.h"
 #include "ui/tab_control.h"
 #include "ui/posted_message.h"
 
@@ -121,7 +121,7 @@ QWidget* TemplateDialog::BuildControl(const ControlTemplate& row) {
         case ControlKind::Label:
             return MakeLabel(row, this);
         case ControlKind::GroupBox: {
-            auto* group = new QGroupBox(ToQString(row.text), this);
+            auto* group = new GroupBox(ToQString(row.text), this);
             // Group boxes are drawn behind the controls laid out over them.
             group->lower();
             return group;
