@@ -57,7 +57,11 @@ TEST_F(CommandWindowTest, EachSendPutsExactlyItsBytesOnTheWireAndTheReplyIsLogge
     m_sim->setGarbage("after-close");
     m_device->m_serial.Write("AT+ECHO\r\n", 9);
     char reply[16];
-    EXPECT_EQ(std::string(reply, m_device->m_serial.ReadTimeout(reply, 11, 3000)), "after-close");
+    std::string got(reply, m_device->m_serial.ReadTimeout(reply, 6, 3000));
+    // The answer to the last "+++" may come after the window closed: nothing took it.
+    if (got == "\r\nOK\r\n") got.clear();
+    got.append(reply, m_device->m_serial.ReadTimeout(reply, 11 - got.size(), 3000));
+    EXPECT_EQ(got, "after-close");
 }
 
 // 100 ms at least; first send one period after the click. With the port closed the timer
