@@ -1,28 +1,13 @@
 #include "ui/param_file.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "catalogue/config_param.h"
 #include "link/at_command.h"
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-}  // namespace
+#include "platform/read_regular_file.h"
 
 bool ReadParamFileText(const std::string& path, std::string& text) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    text.clear();
-    char chunk[16384];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
-    if (std::ferror(file.get())) return false;
+    if (ReadRegularFile(path, kMaxParamFileBytes, text) != RegularFileRead::kRead) return false;
     // The file is searched as one C text: a NUL byte ends it there.
     const size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);

@@ -1,7 +1,9 @@
 // The main dialog: the main road (load, tabs per flavour, write), refused values, restart,
 // restore, the parameter file, the language at start and from the menu.
 #include "catalogue/lang_text.h"
+#include "tests/support/fifo_without_writer.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
+#include "ui/param_file.h"
 
 using ParamFileTest = MainDialogTest;
 using LanguageTest = MainDialogTest;
@@ -158,6 +160,33 @@ TEST_F(ParamFileTest, FileProblemsAndNoModule) {
     EXPECT_EQ(std::filesystem::file_size(m_folder + "/empty.ini"), 0u);
     EXPECT_EQ(m_boxes, (Texts{"Export configuration success", "Failed to import configuration",
                               "Failed to open file", "Failed to open file"}));
+}
+
+// Anything but a regular file of at most 1 MiB is refused before it is read, as a file that
+// cannot be opened is; a FIFO without a writer must not hang the window.
+TEST_F(ParamFileTest, ImportReadsOnlyARegularFileWithinTheBound) {
+    Start({}, false);
+    FifoWithoutWriter fifo(m_folder + "/fifo.ini");
+    ASSERT_TRUE(fifo.made());
+    std::filesystem::create_directory(m_folder + "/folder.ini");
+    const auto sparse = [this](const char* name, std::uintmax_t size) {
+        std::ofstream(m_folder + name);
+        std::filesystem::resize_file(m_folder + name, size);
+        return m_folder + name;
+    };
+    const char *refused = "Failed to open file", *read = "Failed to import configuration";
+    const std::pair<std::string, const char*> rows[] = {
+        {m_folder + "/fifo.ini", refused}, {"/dev/zero", refused},
+        {m_folder + "/folder.ini", refused},
+        {sparse("/over.ini", kMaxParamFileBytes + 1), refused},
+        {sparse("/full.ini", kMaxParamFileBytes), read}};  // no module: nothing to import
+    for (const auto& [path, box] : rows) {
+        m_boxes.clear();
+        m_chosenPath = path;
+        Click(ID_OPERATION_IMPORTCONFIG, true);
+        EXPECT_EQ(m_boxes, Texts{box}) << path;
+    }
+    EXPECT_FALSE(fifo.readerWasStuck());
 }
 
 TEST_F(LanguageTest, StartUpLanguageFromTheSettingsFileOrTheLocale) {
