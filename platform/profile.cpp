@@ -224,7 +224,10 @@ std::string EditedContent(const std::string& content, const std::string& section
             : body.size();
     out.append(body.substr(0, at));
     if (out.size() > bom && out.back() != '\n') {
-        out.append(eol);  // the last line had no line end
+        // The last line had no line end. One that ends in a bare CR gets a
+        // whole CR LF of its own: with a lone LF the CR would turn into half
+        // of a line end and drop out of that line's value.
+        out.append(out.back() == '\r' ? std::string_view("\r\n") : std::string_view(eol));
     }
     if (!found.firstSectionEnd) {
         out.append("[" + section + "]" + eol);
