@@ -22,7 +22,10 @@ ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& te
         const AtCommand* command = device.FindAtCommand(param->atKey);
         if (command == nullptr) continue;
         std::string value;
-        if (command->ParseReply(text.c_str(), value)) values[id] = value;
+        if (!command->ParseReply(text.c_str(), value)) continue;
+        // A file saved with LF line ends: no value holds a line break, so a
+        // lone LF ends the value as CR LF does.
+        values[id] = value.substr(0, value.find('\n'));
     }
     return values;
 }

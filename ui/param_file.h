@@ -20,7 +20,8 @@ bool ReadParamFileText(const std::string& path, std::string& text);
 
 // The values of the module's supported parameters that the text names: for
 // each supported id with a catalogue row and an AT row, the text after the
-// first "<tag>:" up to the next "\r\n" or the end. Other lines are ignored.
+// first "<tag>:" up to the next "\r\n", lone "\n" or the end. Other lines are
+// ignored.
 ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& text);
 
 // Writes one line per known parameter of `values`; false when the file cannot

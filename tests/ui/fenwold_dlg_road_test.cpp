@@ -108,6 +108,11 @@ TEST_F(MainRoadTest, RestartAndRestoreOutcomes) {
     }
 }
 
+static std::string WithLf(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
 // An import changes the pages, never the baseline.
 TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
     Start();
@@ -123,8 +128,11 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
     EXPECT_EQ(m_boxes, Texts{"Failed to open file"});
     m_boxes.clear();
     m_chosenPath = m_folder + "/ConfigFile.ini";
+    // Every line ends in CR LF, and no CR or LF stands anywhere else.
     EXPECT_NE(file.find("+ITV:" + itv + "\r\n"), std::string::npos) << file;
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), std::ssize(m_device->m_supportedParams));
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), std::ssize(m_device->m_supportedParams));
+    EXPECT_EQ(WithLf(file).size(), file.size() - m_device->m_supportedParams.size());
     const ParamValueMap baseline = m_device->m_paramValues;
     const char *ok = "Import configuration success", *failed = "Failed to import configuration";
     const std::tuple<std::string, const char*, const char*> rows[] = {  // file, box shows, message
@@ -133,7 +141,10 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
         {"+MOD:1\r\n+ITV:333", "333", ok},                      // last line without CR LF
         {"+DEI:01:02\r\n+AEI:x\r\n", "999", failed},            // tags the module lacks
         {std::string("+MOD:1\r\n\0+ITV:444\r\n", 20), "", ok},  // a NUL byte ends the text
-        {"", "999", failed}};
+        {"", "999", failed},
+        // LF line ends (as a Linux editor saves them) end a value as CR LF does.
+        {WithLf(file), itv.c_str(), ok}, {"+MOD:1\n+ITV:555\n", "555", ok},
+        {"+ITV:556\n+MOD:1\r\n", "556", ok}};
     for (const auto& [content, interval, box] : rows) {
         FrameInterval()->setText("999");
         std::ofstream(m_chosenPath = m_folder + "/import.ini", std::ios::binary) << content;
@@ -142,7 +153,7 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
         EXPECT_EQ(m_boxes, Texts{box}) << content;
         EXPECT_EQ(Interval(), interval) << content;
         EXPECT_EQ(m_device->m_paramValues, baseline);
-        if (content != file) continue;
+        if (content != file && content != WithLf(file)) continue;
         m_sim->clearRecord();
         Click(IDC_BUTTON_SAVEPARAMS);
         EXPECT_TRUE(m_sim->receivedLines().empty());
