@@ -262,7 +262,11 @@ bool TemplateDialog::event(QEvent* e) {
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* e) {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+    // The keypad's Enter counts as Enter, as it does on Windows; left to
+    // QDialog it would click the default button whatever has the focus.
+    const bool enter = (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+                       (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter) {
         if (QPushButton* button = EnterButton()) {
             if (button->isEnabled()) button->click();
             return;

@@ -13,10 +13,13 @@ namespace {
 
 enum class Dialog { PortOptions, Upgrade, CommandWindow, Wait, Main };
 
+bool g_keypad = false;  // the keypad's Enter rather than the main one
+
 // Gives the control the focus and presses Enter on it, as the keyboard would.
 void PressEnter(QWidget* control) {
     control->window()->activateWindow();
     control->setFocus();
+    if (g_keypad) return QTest::keyClick(control, Qt::Key_Enter, Qt::KeypadModifier);
     QTest::keyClick(control, Qt::Key_Return);
 }
 
@@ -117,8 +120,12 @@ TEST_F(EnterKeyTest, EnterActsOnTheFocusedPushButtonElseTheDefaultElseMeansIdok)
         {Dialog::Main, IDC_BUTTON_LOADPARAMS, "open"},
         {Dialog::Main, 0, "open"}};  // an edit of a page
     Start();
-    for (const auto& [dialog, id, expected] : rows) {
-        EXPECT_EQ(PressEnterIn(dialog, id), expected)
-            << "dialog " << static_cast<int>(dialog) << ", focus on " << id;
+    for (const bool keypad : {false, true}) {
+        g_keypad = keypad;
+        for (const auto& [dialog, id, expected] : rows) {
+            EXPECT_EQ(PressEnterIn(dialog, id), expected)
+                << "dialog " << static_cast<int>(dialog) << ", focus on " << id
+                << (keypad ? ", keypad Enter" : "");
+        }
     }
 }
