@@ -3,7 +3,8 @@
 #include "catalogue/lang_text.h"
 #include "platform/read_regular_file.h"
 
-int ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& buffer, std::string& message) {
+int ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& buffer,
+                  std::string& message) {
     buffer.clear();
     std::string bytes;
     switch (ReadRegularFile(path, kMaxFirmwareImageBytes, bytes)) {

@@ -72,9 +72,10 @@ protected:
                 const auto wait = [] {
                     return qobject_cast<CWaitDialog*>(QApplication::activeModalWidget());
                 };
-                WhenTrue([&] { return wait() != nullptr; }, [&] {
-                    if (wait()) PressEnter(wait()->GetDlgItem(id));
-                });
+                WhenTrue([&] { return wait() != nullptr; },
+                         [&] {
+                             if (wait()) PressEnter(wait()->GetDlgItem(id));
+                         });
                 // A restart logs its outcome unless it was cancelled.
                 const std::string log = Logged([&] { Click(IDC_BUTTON_RESTART); });
                 m_sim->clearFaults();

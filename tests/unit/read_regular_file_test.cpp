@@ -24,9 +24,12 @@ protected:
 
 const char* Name(RegularFileRead result) {
     switch (result) {
-        case RegularFileRead::kRead: return "read";
-        case RegularFileRead::kRefused: return "refused";
-        case RegularFileRead::kFailed: return "failed";
+        case RegularFileRead::kRead:
+            return "read";
+        case RegularFileRead::kRefused:
+            return "refused";
+        case RegularFileRead::kFailed:
+            return "failed";
     }
     return "?";
 }
@@ -44,7 +47,7 @@ TEST_F(ReadRegularFileTest, OnlyARegularFileWithinTheBoundIsRead) {
     fs::create_symlink(Put("/target", nul), m_dir + "/link.bin");
     const std::tuple<std::string, std::size_t, const char*, std::string> rows[] = {
         // path, bound, result, bytes
-        {Put("/nul", nul), kBound, "read", nul},         // every byte, NUL and CR LF kept
+        {Put("/nul", nul), kBound, "read", nul},  // every byte, NUL and CR LF kept
         {Put("/empty", ""), kBound, "read", ""},
         {Put("/exact", exact), kBound, "read", exact},
         {Put("/over", exact + "y"), kBound, "refused", ""},
