@@ -60,6 +60,11 @@ RegularFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, s
         bytes.clear();
         return RegularFileRead::kRefused;
     }
+    // Cut short while it was read: what is there is not the whole file.
+    if (got < static_cast<std::size_t>(info.st_size)) {
+        bytes.clear();
+        return RegularFileRead::kFailed;
+    }
     bytes.resize(got);
     return RegularFileRead::kRead;
 }

@@ -6,7 +6,7 @@
 enum class RegularFileRead {
     kRead,     // bytes holds the whole file
     kRefused,  // missing, unopenable, not a regular file, or larger than the bound
-    kFailed,   // opened, but a read failed part way
+    kFailed,   // opened, but a read failed or ended short of the file's size
 };
 
 // Reads the whole of a file, if it is a regular file of at most maxBytes: the

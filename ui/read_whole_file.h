@@ -15,6 +15,7 @@ inline constexpr std::size_t kMaxFirmwareImageBytes = 16 * 1024 * 1024;
 // Reads a whole file into buffer. Returns its size (0 for an empty file), or
 // -1: when the file cannot be opened, with message set to "Cannot open file"
 // in the interface language (also for anything but a regular file of at most
-// kMaxFirmwareImageBytes, which is refused before a byte is read); or when a
-// read failed part way, with message untouched. buffer is emptied on failure.
+// kMaxFirmwareImageBytes, which is refused before a byte is read); or when
+// fewer bytes than its size could be read, with message untouched. buffer is
+// emptied on failure.
 int ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& buffer, std::string& message);
