@@ -262,13 +262,14 @@ bool TemplateDialog::event(QEvent* e) {
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* e) {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
-        // Without a default button, Enter means IDOK as in a Windows dialog.
-        for (QPushButton* button : findChildren<QPushButton*>()) {
-            if ((button->isDefault() || button->hasFocus()) && button->isVisible()) {
-                if (button->isEnabled()) button->click();
-                return;
-            }
+    // The keypad's Enter counts as Enter, as it does on Windows; left to
+    // QDialog it would click the default button whatever has the focus.
+    const bool enter = (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+                       (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter) {
+        if (QPushButton* button = EnterButton()) {
+            if (button->isEnabled()) button->click();
+            return;
         }
         OnOK();
         return;
@@ -278,6 +279,17 @@ void TemplateDialog::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+QPushButton* TemplateDialog::EnterButton() const {
+    // As in a Windows dialog: the push button that has the focus, else the
+    // default one; the default button must not win over a focused Cancel.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused != nullptr && focused->isVisible()) return focused;
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->isDefault() && button->isVisible()) return button;
+    }
+    return nullptr;
 }
 
 void TemplateDialog::closeEvent(QCloseEvent* e) {
