@@ -86,3 +86,40 @@ INSTANTIATE_TEST_SUITE_P(LineBehaviours, CancelTest,
                          [](const auto& info) { return std::string(NoiseName(info.param)); });
 
 }  // namespace
+
+// Cancel sets the port's abort event before it stops the worker: from that
+// moment on no step may start, even while the worker's flag still says run.
+// Here the event alone is set, so each job must wind up by itself.
+TEST_F(CancelTest, NoStepStartsOnceTheAbortEventIsSet) {
+    for (const JobStage& stage : kJobStages) {
+        const std::string name = std::string(stage.job) + ", " + stage.stage;
+        ModuleSimulator sim;
+        ConfiguredDevice device;
+        ASSERT_TRUE(device.Open(sim.portName(), ComPortSettings{115200, 8, 0, 0})) << name;
+        sim.startNoise(SimNoise::Silence, stage.unit, stage.nth);
+        WaitJob job = StageJob(device, stage, m_image);
+        CWaitDialog dialog;
+        dialog.m_pJob = &job;
+        ModuleSimulator::Clock::time_point setAt{};
+        QElapsedTimer sinceSet;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!sinceSet.isValid() && sim.noiseActive()) {
+                setAt = ModuleSimulator::Clock::now();
+                sinceSet.start();
+                device.m_serial.m_hAbort.Set();
+            } else if (sinceSet.isValid() && sinceSet.elapsed() > 2000) {
+                dialog.Button(IDCANCEL)->click();  // the job went on: end it the usual way
+            }
+        });
+        poll.start(1);
+        EXPECT_EQ(dialog.DoModal(), IDOK) << name << ": the job did not wind up by itself";
+        device.m_serial.m_hAbort.Reset();
+        sim.settle();
+        int others = 0;
+        for (const ModuleSimulator::Received& unit : sim.received()) {
+            others += unit.at >= setAt && unit.bytes != "AT+SAV\r\n";
+        }
+        EXPECT_LE(others, 1) << name;
+    }
+}
