@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -37,9 +38,22 @@ void AbortEvent::Reset()
 
 bool AbortEvent::IsSet() const
 {
+    return WaitFor(std::chrono::milliseconds(0));
+}
+
+bool AbortEvent::WaitFor(std::chrono::milliseconds limit) const
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
     pollfd entry{m_fd, POLLIN, 0};
-    int ready = 0;
-    while ((ready = ::poll(&entry, 1, 0)) < 0 && errno == EINTR) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        const int ready = ::poll(&entry, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        if (ready >= 0) {
+            return ready > 0;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
     }
-    return ready > 0;
 }

@@ -2,6 +2,8 @@
 // as an eventfd so that a wait can poll it beside a port.
 #pragma once
 
+#include <chrono>
+
 class AbortEvent {
 public:
     AbortEvent();
@@ -14,6 +16,9 @@ public:
     void Set();
     void Reset();
     bool IsSet() const;
+    // Waits at most `limit` for the event: a pause that a Cancel cuts short.
+    // True when it is set.
+    bool WaitFor(std::chrono::milliseconds limit) const;
 
     // Readable while set; for poll().
     int Fd() const { return m_fd; }

@@ -84,6 +84,7 @@ public:
     bool Exchange(std::string line, char* reply, std::uint32_t size);
     bool ExchangeTimeout(std::string line, char* reply, std::uint32_t size,
                          std::uint32_t milliseconds);
+    // Up to three "+++" tries; the port's abort event ends the tries at once.
     bool EnterCommandMode();
     // textId names the failure: 55 "Failed to check version", 54 "Cannot
     // recognize version". A failure leaves identity, set and version text.
@@ -104,10 +105,12 @@ public:
     bool StartEventThread(ReceiveCallback callback, void* user);
     bool StopEventThread();
 
-    // Firmware transfer: 1 complete, 0 stopped (running cleared, or the port
-    // went away). running is polled before each handshake request and frame.
+    // Firmware transfer: 1 complete, 0 stopped (running cleared, the port's
+    // abort event set, or the port went away). Both are looked at before each
+    // handshake request and frame; the event also ends every wait at once.
     int Upgrade(const std::uint8_t* image, int size, int block,
                 const std::atomic<int>* running, UpgradeStep step);
+    // 1 when every byte of the frame went out.
     int SendUpgradeFrame(const std::uint8_t* data, int length, bool last);
 
 private:

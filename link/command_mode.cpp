@@ -1,7 +1,6 @@
 // Command mode, identification of the module and the set of configuration
 // ids that its firmware supports.
 #include <chrono>
-#include <thread>
 
 #include "link/com_device.h"
 
@@ -9,23 +8,27 @@ namespace {
 
 constexpr std::uint32_t kPlusTimeoutMs = 500;
 constexpr int kPlusTries = 3;
-constexpr auto kRetryPause = std::chrono::milliseconds(100);
+constexpr std::chrono::milliseconds kRetryPause{100};
 constexpr int kTextFailedToCheck = 55;
 constexpr int kTextCannotRecognize = 54;
 
 } // namespace
 
+// A Cancel (the port's abort event) ends the tries and pauses here at once
+// and sends nothing more: it must not wait for up to six "+++" tries.
 bool CComDevice::EnterCommandMode()
 {
     char reply[4096];
     for (int attempt = 1;; ++attempt) {
+        if (m_serial.m_hAbort.IsSet()) {
+            return false;
+        }
         if (ExchangeTimeout("+++", reply, sizeof reply, kPlusTimeoutMs)) {
             return true;
         }
-        if (attempt == kPlusTries) {
+        if (attempt == kPlusTries || m_serial.m_hAbort.WaitFor(kRetryPause)) {
             return false;
         }
-        std::this_thread::sleep_for(kRetryPause);
     }
 }
 
@@ -36,10 +39,12 @@ bool CComDevice::IdentifyVersion(int& textId)
         return false;
     }
     if (!EnterCommandMode()) {
-        std::this_thread::sleep_for(kRetryPause);
-        if (!EnterCommandMode()) {
+        if (m_serial.m_hAbort.WaitFor(kRetryPause) || !EnterCommandMode()) {
             return false;
         }
+    }
+    if (m_serial.m_hAbort.IsSet()) {
+        return false;
     }
     AtRequest request;
     request.atKey = "AT_VER";

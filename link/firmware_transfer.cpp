@@ -38,24 +38,38 @@ bool LoaderReady(const std::uint8_t* data, std::size_t length)
     return text.find("PFF-") != std::string_view::npos;
 }
 
+FramePlan NextFrame(int size, int position, int block)
+{
+    // size - position cannot overflow; position + block can, near 2 GB.
+    const int left = size - position;
+    return block > left ? FramePlan{left, true} : FramePlan{block, false};
+}
+
 int CComDevice::SendUpgradeFrame(const std::uint8_t* data, int length, bool last)
 {
+    // Every piece is written even after a short one (a frame begun is written
+    // whole as far as the port allows); the result says whether all went out.
+    bool whole = true;
+    const auto write = [&](const std::uint8_t* bytes, int count) {
+        whole &= m_serial.Write(bytes, static_cast<std::uint32_t>(count)) ==
+                 static_cast<std::uint32_t>(count);
+    };
     const std::uint8_t header[3] = {kFrameStart, static_cast<std::uint8_t>(length / 256),
                                     static_cast<std::uint8_t>(length % 256)};
-    m_serial.Write(header, sizeof header);
+    write(header, sizeof header);
     // The loader's receive buffer takes a full block only in two halves with a
     // short gap between them.
     if (length > kPayloadSplit) {
-        m_serial.Write(data, kPayloadSplit);
+        write(data, kPayloadSplit);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        m_serial.Write(data + kPayloadSplit, static_cast<std::uint32_t>(length - kPayloadSplit));
+        write(data + kPayloadSplit, length - kPayloadSplit);
     } else {
-        m_serial.Write(data, static_cast<std::uint32_t>(length));
+        write(data, length);
     }
     const std::uint8_t trailer[2] = {Checksum8(data, static_cast<unsigned>(length)),
                                      last ? kLastFrameEnd : kMoreFrameEnd};
-    m_serial.Write(trailer, sizeof trailer);
-    return 1;
+    write(trailer, sizeof trailer);
+    return whole ? 1 : 0;
 }
 
 namespace {
@@ -65,6 +79,13 @@ namespace {
 bool PortGone(CSerial& serial)
 {
     return !serial.IsOpen() || serial.IsGone();
+}
+
+// Cancel sets the abort event before it clears running: either ends the
+// transfer, so that nothing more goes out once the user has cancelled.
+bool Stopped(const std::atomic<int>* running, const CSerial& serial)
+{
+    return *running == 0 || serial.m_hAbort.IsSet();
 }
 
 int Terminate()
@@ -87,10 +108,10 @@ int CComDevice::Upgrade(const std::uint8_t* image, int size, int block,
     std::uint8_t answer[kAnswerSize];
 
     bool ready = false;
-    while (!ready && *running != 0) {
+    while (!ready && !Stopped(running, m_serial)) {
         m_serial.Write("P", 1);
         LogPrintf(LOG_SEND, "%s", "P");
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        m_serial.m_hAbort.WaitFor(std::chrono::milliseconds(50));
         std::memset(answer, 0, sizeof answer);
         const std::uint32_t got = m_serial.ReadAvailable(answer, kAnswerSize);
         if (got == 0) {
@@ -113,7 +134,7 @@ int CComDevice::Upgrade(const std::uint8_t* image, int size, int block,
     bool waiting = false;
     bool first = true;
     for (;;) {
-        if (*running == 0) {
+        if (Stopped(running, m_serial)) {
             return Terminate();
         }
         if (waiting) {
@@ -134,12 +155,11 @@ int CComDevice::Upgrade(const std::uint8_t* image, int size, int block,
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             first = false;
         }
-        int length = block;
-        const bool last = position + block > size;
-        if (last) {
-            length = size - position;
+        const auto [length, last] = NextFrame(size, position, block);
+        // A frame the vanished port never took is neither logged nor counted.
+        if (SendUpgradeFrame(image + position, length, last) == 0 && PortGone(m_serial)) {
+            return Terminate();
         }
-        SendUpgradeFrame(image + position, length, last);
         position += length;
         LogPrintf(LOG_INFO, "send pos=%d len=%d", position, length);
         waiting = true;

@@ -74,11 +74,11 @@ public:
     // While m_hAbort is set, a read that cannot complete at once returns 0.
     std::uint32_t Read(void* buffer, std::uint32_t count);
     // Also ended after `milliseconds`: then 0, and the bytes this read took
-    // are dropped. m_hAbort plays no part.
+    // are dropped. Ended by m_hAbort as Read is.
     std::uint32_t ReadTimeout(void* buffer, std::uint32_t count, std::uint32_t milliseconds);
     // Reads until one byte read finds the line quiet for the read total
     // time-out (multiplier + constant), or until min(size, 1024) bytes are
-    // stored. m_hAbort plays no part.
+    // stored. Ended by m_hAbort as Read is, however often bytes trickle in.
     std::uint32_t ReadAvailable(std::uint8_t* buffer, std::uint32_t size);
     // Bounded by the write time-outs; on a time-out, the bytes written so far.
     std::uint32_t Write(const void* data, std::uint32_t count);
@@ -100,7 +100,7 @@ public:
     // An empty lister restores the kernel's list.
     static void SetPortLister(PortLister lister);
 
-    // The manual-reset abort event; ends only Read.
+    // The manual-reset abort event: ends the three reads, never a write.
     AbortEvent m_hAbort;
 
 private:

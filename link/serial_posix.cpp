@@ -419,8 +419,11 @@ std::uint32_t CSerial::Read(void* buffer, std::uint32_t count)
 
 std::uint32_t CSerial::ReadTimeout(void* buffer, std::uint32_t count, std::uint32_t milliseconds)
 {
-    const ReadResult result =
-        ReadWithin(static_cast<std::uint8_t*>(buffer), count, GetTimeouts(), {false, milliseconds});
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    const ReadResult result = ReadWithin(bytes, count, GetTimeouts(), {true, milliseconds});
+    if (result.end == ReadEnd::Aborted) {
+        PutBackPending(bytes, result.count);
+    }
     const bool inTime = result.end == ReadEnd::Complete || result.end == ReadEnd::TimedOut;
     return inTime ? result.count : 0;
 }
@@ -431,10 +434,16 @@ std::uint32_t CSerial::ReadAvailable(std::uint8_t* buffer, std::uint32_t size)
     const COMMTIMEOUTS timeouts = GetTimeouts();
     // Reading bytes one at a time is the same as taking whatever has arrived
     // and waiting one read's time-out whenever nothing has: a one-byte read
-    // ends at the byte, or after multiplier + constant.
+    // ends at the byte, or after multiplier + constant. Every such wait also
+    // watches the abort event, or a byte now and then would hold a Cancel
+    // for up to 1024 read time-outs.
     std::uint32_t stored = 0;
     while (stored < limit) {
-        const ReadResult result = ReadWithin(buffer + stored, 1, timeouts, {});
+        const ReadResult result = ReadWithin(buffer + stored, 1, timeouts, {true, std::nullopt});
+        if (result.end == ReadEnd::Aborted) {
+            PutBackPending(buffer, stored + result.count);
+            return 0;
+        }
         stored += result.count;
         if (result.count == 0 || result.end == ReadEnd::Failed) {
             break;
@@ -459,9 +468,7 @@ std::uint32_t CSerial::Write(const void* data, std::uint32_t count)
     }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     const SerialClock::time_point start = SerialClock::now();
-    const std::optional<std::uint64_t> totalMs = WriteTotalMs(GetTimeouts(), count);
-    const std::optional<SerialClock::time_point> end =
-        totalMs ? std::optional(start + std::chrono::milliseconds(*totalMs)) : std::nullopt;
+    const std::optional<SerialClock::time_point> end = WriteDeadline(GetTimeouts(), count, start);
     std::uint32_t written = 0;
     while (written < count) {
         const ssize_t n = ::write(use.fd(), bytes + written, count - written);

@@ -35,8 +35,21 @@ std::optional<std::uint64_t> WriteTotalMs(const COMMTIMEOUTS& timeouts, std::uin
     if (timeouts.WriteTotalTimeoutMultiplier == 0 && timeouts.WriteTotalTimeoutConstant == 0) {
         return std::nullopt;
     }
-    return std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
-           timeouts.WriteTotalTimeoutConstant;
+    const std::uint64_t totalMs =
+        std::uint64_t{timeouts.WriteTotalTimeoutMultiplier} * count +
+        timeouts.WriteTotalTimeoutConstant;
+    return std::min(totalMs, kFarestMs);
+}
+
+std::optional<SerialClock::time_point> WriteDeadline(const COMMTIMEOUTS& timeouts,
+                                                     std::uint32_t count,
+                                                     SerialClock::time_point start)
+{
+    const std::optional<std::uint64_t> totalMs = WriteTotalMs(timeouts, count);
+    if (!totalMs) {
+        return std::nullopt;
+    }
+    return start + std::chrono::milliseconds(*totalMs);
 }
 
 ReadDeadline::ReadDeadline(const COMMTIMEOUTS& timeouts, std::uint32_t count,

@@ -40,10 +40,15 @@ std::uint32_t SlowBaudReadTotalConstant(std::uint32_t configured, std::uint32_t 
 // or more become 8192; smaller sizes stay.
 std::uint32_t QueueSizeFor(std::uint32_t driverReported);
 
-// Milliseconds a write of count bytes may take; nullopt: no limit.
-std::optional<std::uint64_t> WriteTotalMs(const COMMTIMEOUTS& timeouts, std::uint32_t count);
-
 using SerialClock = std::chrono::steady_clock;
+
+// Milliseconds a write of count bytes may take, saturated at a limit that the
+// clock can still add (about 30 years); nullopt: no limit.
+std::optional<std::uint64_t> WriteTotalMs(const COMMTIMEOUTS& timeouts, std::uint32_t count);
+// When a write of count bytes that begins at start must end; nullopt: never.
+std::optional<SerialClock::time_point> WriteDeadline(const COMMTIMEOUTS& timeouts,
+                                                     std::uint32_t count,
+                                                     SerialClock::time_point start);
 
 // The deadlines of one read, fixed when the read begins.
 class ReadDeadline {

@@ -58,6 +58,10 @@ private:
     void UpgradeWorker();
     void RestartWorker();
     void RestoreFactoryWorker();
+    // The job may go on: m_running is 1 and the port's abort event is not set.
+    // Cancel sets the event before it clears m_running, so a step that the
+    // event ended never lets another one start.
+    bool Running() const;
     void EnterCommandModeUntilCancelled();
     bool EnsureCommandMode();
     void PostProgressStep(int);

@@ -1,6 +1,6 @@
 // The wait dialog's worker thread: the five jobs. They reach the module only
 // through the device, report by posted messages and log records, and check
-// m_running before every step.
+// Running() before every step.
 #include <pthread.h>
 
 #include <chrono>
@@ -61,15 +61,19 @@ void CWaitDialog::ThreadMain() {
     PostMessage(this, WM_OPERATION_DONE);
 }
 
+bool CWaitDialog::Running() const {
+    return m_running == 1 && !m_pJob->device->m_serial.m_hAbort.IsSet();
+}
+
 // Repeats "+++" (attempts of three tries, 100 ms between the tries of an
 // attempt) until one is acknowledged or the job is stopped. Wire-for-wire the
 // same as calling CComDevice::EnterCommandMode until it succeeds, but it looks
-// at m_running after every try, so Cancel waits for one try at most.
+// at Running() after every try, and Cancel ends a try at once.
 void CWaitDialog::EnterCommandModeUntilCancelled() {
     char reply[kPlusReplySize];
-    for (int tries = 0; m_running == 1;) {
+    for (int tries = 0; Running();) {
         if (m_pJob->device->ExchangeTimeout("+++", reply, sizeof reply, kPlusTimeoutMs)) return;
-        if (++tries % kPlusTriesPerAttempt != 0 && m_running == 1) Pause(kPlusRetryPauseMs);
+        if (++tries % kPlusTriesPerAttempt != 0 && Running()) Pause(kPlusRetryPauseMs);
     }
 }
 
@@ -77,13 +81,15 @@ void CWaitDialog::LoadParamsWorker() {
     WaitJob& job = *m_pJob;
     CComDevice& device = *job.device;
     EnterCommandModeUntilCancelled();
-    if (m_running == 1) {
+    if (Running()) {
         int textId = 0;
         if (!device.IdentifyVersion(textId)) {
             LogPrintf(LOG_ERROR, "%s", "无法识别的版本");
             return;
         }
-        if (device.m_versionText.find("CLAA") != std::string::npos) device.QueryGmr();
+        if (device.m_versionText.find("CLAA") != std::string::npos && Running()) {
+            device.QueryGmr();
+        }
     }
     job.readIds = device.m_supportedParams;
     if (job.readIds.empty()) {
@@ -95,7 +101,7 @@ void CWaitDialog::LoadParamsWorker() {
     device.CollectQueries(job.readIds, requests);
     PostMessage(this, WM_PROGRESS_RANGE, 0, static_cast<std::intptr_t>(requests.size()));
     for (AtRequest& request : requests) {
-        if (m_running != 1) break;
+        if (!Running()) break;
         if (device.Query(request)) job.readValues[request.configId] = request.reply;
         PostMessage(this, WM_PROGRESS_STEP);
         Pause(kStepPauseMs);
@@ -117,7 +123,7 @@ void CWaitDialog::WriteParamsWorker() {
     device.CollectSets(job.writeValues, requests);
     PostMessage(this, WM_PROGRESS_RANGE, 0, static_cast<std::intptr_t>(requests.size()));
     for (const AtRequest& request : requests) {
-        if (m_running != 1) break;
+        if (!Running()) break;
         if (device.Set(request)) job.writtenValues[request.configId] = request.value;
         PostMessage(this, WM_PROGRESS_STEP);
         // Not cut short by a cancel: the module may still be answering the
@@ -151,7 +157,7 @@ void CWaitDialog::UpgradeWorker() {
     PostMessage(this, WM_PROGRESS_RANGE, 0, static_cast<std::intptr_t>(frames));
     if (job.restartFirst != 0) {
         if (EnsureCommandMode()) job.device->Reboot();
-        if (m_running == 0) return;
+        if (!Running()) return;
     }
     const bool done = job.device->Upgrade(image.data(), size, job.blockSize, &m_running,
                                           [this](int step) { PostProgressStep(step); }) != 0;
@@ -176,8 +182,8 @@ void CWaitDialog::RestoreFactoryWorker() {
 // Six acknowledged "+++", each sought as EnterCommandModeUntilCancelled seeks
 // one.
 bool CWaitDialog::EnsureCommandMode() {
-    for (int acknowledged = 0; acknowledged < kPlusAcksNeeded && m_running == 1; ++acknowledged) {
+    for (int acknowledged = 0; acknowledged < kPlusAcksNeeded && Running(); ++acknowledged) {
         EnterCommandModeUntilCancelled();
     }
-    return m_running == 1;
+    return Running();
 }

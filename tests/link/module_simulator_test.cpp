@@ -61,3 +61,23 @@ TEST_F(SimulatorTest, RequiredCommandModeTakesLinesOutsideItAsData) {
     EXPECT_EQ(Exchange("AT+SRS\r\nAT+MOD?\r\n+++", kOk + kOk), kOk + kOk);
     EXPECT_TRUE(sim_.inCommandMode());
 }
+
+// Line noise begins with the chosen unit and stands in for every answer from
+// then on: garbage per unit, a trickle of '~' at its pace, or a flood of 'Z'.
+TEST_F(SimulatorTest, LineNoiseFromAChosenUnitOn) {
+    using namespace std::chrono_literals;
+    sim_.startNoise(SimNoise::Garbage, "AT+MOD?", 2);
+    EXPECT_EQ(Exchange("AT+MOD?\r\n", kMod), kMod) << "the first is still answered";
+    EXPECT_EQ(Exchange("AT+MOD?\r\n", "#garbage#"), "#garbage#");
+    EXPECT_EQ(Exchange("+++", "#garbage#"), "#garbage#") << "and everything after it";
+
+    sim_.startNoise(SimNoise::Trickle, "", 0, 40ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Exchange("AT\r\n", "~~~~"), "~~~~") << "no answer, only the trickle";
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 3 * 40ms) << "a trickle, not a burst";
+
+    sim_.startNoise(SimNoise::Flood, "", 0);
+    const std::string flood = Exchange("", std::string(64 * 1024, 'Z'));
+    EXPECT_GE(flood.size(), 64u * 1024);
+    EXPECT_GE(sim_.noiseBytesSent(), 64u * 1024 + 4);
+}

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include "tests/link/com_device_fixture.h"
@@ -158,7 +159,8 @@ TEST_F(SerialTest, ReadsEndAtCountQuietGapTotalOr1024Bytes) {
     EXPECT_EQ(Queued(), 0u);
 }
 
-// Abort ends only Read, only one that waits, and loses no byte it took.
+// Abort ends a read that waits, and a read that takes what is there at once
+// still completes; no byte that an aborted read took is lost.
 TEST_F(SerialTest, AbortEndsAPendingReadAndLosesNoByte) {
     OpenWith(0, 10000);
     Deliver("+V");
@@ -179,9 +181,47 @@ TEST_F(SerialTest, AbortEndsAPendingReadAndLosesNoByte) {
     EXPECT_EQ(serial_.Read(buffer, 4), 4u) << "a read that completes at once while set";
     EXPECT_EQ(std::string(buffer, 4), "+VER");
     start = Clock::now();
-    EXPECT_EQ(serial_.ReadTimeout(buffer, 1, 50), 0u);
-    EXPECT_GE(MsSince(start), 49) << "ReadTimeout does not watch the event";
+    EXPECT_EQ(serial_.ReadTimeout(buffer, 1, 5000), 0u);
+    EXPECT_EQ(serial_.ReadAvailable(reinterpret_cast<std::uint8_t*>(buffer), 64), 0u);
+    EXPECT_LT(MsSince(start), 200) << "ReadTimeout and ReadAvailable end at once too";
     serial_.m_hAbort.Reset();
+}
+
+// A byte now and then keeps ReadAvailable from ever finding the line quiet; a
+// Cancel must still end it at once, and the bytes it took stay for the next read.
+TEST_F(SerialTest, AbortEndsReadAvailableAmidATrickle) {
+    OpenWith(0, 200);
+    std::atomic<bool> stop{false};
+    std::atomic<int> sent{0};
+    std::string expected;
+    std::thread trickle([&] {
+        while (!stop) {
+            Send(std::string(1, char('a' + sent % 26)));
+            ++sent;
+            std::this_thread::sleep_for(20ms);  // the module's pace, far inside the 200 ms
+        }
+    });
+    std::uint8_t buffer[1024] = {};
+    std::future<std::uint32_t> result = std::async(
+        std::launch::async, [&] { return serial_.ReadAvailable(buffer, sizeof buffer); });
+    EXPECT_TRUE(WaitUntil([&] { return sent >= 10; }));
+    const Clock::time_point abortedAt = Clock::now();
+    serial_.m_hAbort.Set();
+    const bool ended = result.wait_for(1s) == std::future_status::ready;
+    const long ms = MsSince(abortedAt);
+    stop = true;
+    trickle.join();  // without the abort, the line now falls quiet and the read ends
+    EXPECT_TRUE(ended) << "the trickle held the read";
+    EXPECT_EQ(result.get(), 0u);
+    EXPECT_LT(ms, 200);
+    serial_.m_hAbort.Reset();
+    for (int i = 0; i < sent; ++i) expected += char('a' + i % 26);
+    std::string got;
+    for (std::uint32_t n = 1; n > 0;) {
+        n = serial_.ReadAvailable(buffer, sizeof buffer);
+        got.append(buffer, buffer + n);
+    }
+    EXPECT_EQ(got, expected) << "a byte the aborted read took went missing";
 }
 
 TEST_F(SerialTest, ReadTimeoutDropsAReadStillRunningAtItsLimit) {

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,7 +72,7 @@ ModuleSimulator::~ModuleSimulator() {
     if (m_wakeFd >= 0) ::close(m_wakeFd);
 }
 
-void ModuleSimulator::signalThread() {
+void ModuleSimulator::signalThread() const {
     std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(m_wakeFd, &one, sizeof one);
 }
@@ -88,6 +89,7 @@ void ModuleSimulator::run() {
     bool clientAbsent = false;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
+        if (m_hangUpAt && Clock::now() >= *m_hangUpAt) m_hangUpRequested = true;
         if (m_hangUpRequested) {
             m_pty->close();
             m_out.clear();
@@ -97,9 +99,15 @@ void ModuleSimulator::run() {
         }
         const int master = m_pty->masterFd();
         Clock::time_point now = Clock::now();
-        int timeout = -1;
+        queueNoise(now);
+        std::optional<Clock::time_point> wake = m_noise.nextDue();
+        if (m_hangUpAt) wake = wake ? std::min(*wake, *m_hangUpAt) : *m_hangUpAt;
         if (!m_out.empty() && !m_outBlocked) {
-            auto wait = std::chrono::ceil<milliseconds>(m_out.front().due - now);
+            wake = wake ? std::min(*wake, m_out.front().due) : m_out.front().due;
+        }
+        int timeout = -1;
+        if (wake) {
+            auto wait = std::chrono::ceil<milliseconds>(*wake - now);
             timeout = static_cast<int>(std::max<milliseconds::rep>(0, wait.count()));
         }
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {-1, 0, 0}};
@@ -137,6 +145,14 @@ void ModuleSimulator::run() {
             clientAbsent = false;  // look again; a spurious wake costs one poll
         }
         flushDue(now);
+        if (m_hangUpWhenSent && m_out.empty()) {
+            // Time for the tool to read the answer: a hang-up drops what the
+            // port still holds.
+            m_hangUpAt = now + milliseconds(20);
+            m_hangUpWhenSent = false;
+        }
+        ++m_passes;
+        m_changed.notify_all();
     }
 }
 
@@ -152,7 +168,11 @@ void ModuleSimulator::flushDue(Clock::time_point now) {
             m_out.pop_front();  // nobody listens: the module talks into the void
             continue;
         }
-        m_sent.push_back({Clock::now(), piece.bytes.substr(0, static_cast<std::size_t>(n))});
+        if (piece.noise) {
+            m_noiseSent += static_cast<std::uint64_t>(n);  // a flood would fill the memory
+        } else {
+            m_sent.push_back({Clock::now(), piece.bytes.substr(0, static_cast<std::size_t>(n))});
+        }
         piece.bytes.erase(0, static_cast<std::size_t>(n));
         if (piece.bytes.empty()) {
             m_out.pop_front();
@@ -163,8 +183,19 @@ void ModuleSimulator::flushDue(Clock::time_point now) {
     }
 }
 
+void ModuleSimulator::queueNoise(Clock::time_point now) {
+    std::string bytes = m_noise.take(now, m_out.empty());
+    if (!bytes.empty()) m_out.push_back({now, std::move(bytes), true});
+}
+
 void ModuleSimulator::schedule(const std::vector<std::string>& pieces, Clock::time_point start,
                                milliseconds gap) {
+    if (m_noise.active()) {
+        if (m_noise.kind() == Noise::Garbage && !pieces.empty()) {
+            m_out.push_back({start, m_shape.garbage.empty() ? "#garbage#" : m_shape.garbage});
+        }
+        return;
+    }
     // Replies never overtake each other, whatever their delays.
     Clock::time_point due = std::max(start, m_lastDue);
     for (const std::string& piece : pieces) {
@@ -175,6 +206,7 @@ void ModuleSimulator::schedule(const std::vector<std::string>& pieces, Clock::ti
 }
 
 void ModuleSimulator::record(Unit unit, std::string bytes, Clock::time_point now) {
+    m_noise.onUnit(bytes, now);
     m_received.push_back({now, unit, std::move(bytes)});
     changed();
 }
@@ -373,6 +405,7 @@ void ModuleSimulator::onFrame(const SimFrame& frame, Clock::time_point now) {
     unsigned char answer = info.checksumOk && info.endOk ? m_loader.ackByte : m_loader.nakByte;
     schedule({std::string(1, static_cast<char>(answer))}, now + m_loader.ackDelay,
              milliseconds(0));
+    if (m_framesAnswered == m_loader.hangUpAfterFrames) m_hangUpWhenSent = true;
 }
 
 std::string ModuleSimulator::tagOf(const std::string& key) const {
@@ -517,6 +550,30 @@ void ModuleSimulator::setGarbage(const std::string& bytes) {
     m_shape.garbage = bytes;
 }
 
+void ModuleSimulator::startNoise(Noise noise, const std::string& fromUnit, int nth,
+                                 milliseconds period) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_noise.arm(noise, fromUnit, nth, period, Clock::now());
+    }
+    signalThread();
+}
+
+void ModuleSimulator::stopNoise() {
+    std::lock_guard lock(m_mutex);
+    m_noise.disarm();
+}
+
+bool ModuleSimulator::noiseActive() const {
+    std::lock_guard lock(m_mutex);
+    return m_noise.active();
+}
+
+std::uint64_t ModuleSimulator::noiseBytesSent() const {
+    std::lock_guard lock(m_mutex);
+    return m_noiseSent;
+}
+
 void ModuleSimulator::setLoaderOptions(const LoaderOptions& options) {
     std::lock_guard lock(m_mutex);
     m_loader = options;
@@ -643,6 +700,27 @@ bool ModuleSimulator::waitFor(const std::function<bool()>& pred, milliseconds bo
         }
         m_changed.wait_until(lock, std::min(deadline, now + kRecheck),
                              [&] { return m_changes != seen; });
+    }
+}
+
+bool ModuleSimulator::settle(milliseconds bound) const {
+    const Clock::time_point deadline = Clock::now() + bound;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // Two passes after a wake-up: the second began after the wake-up, so it
+        // has read whatever was queued before it.
+        for (int pass = 0; pass < 2; ++pass) {
+            const std::uint64_t before = m_passes;
+            signalThread();
+            if (!m_changed.wait_until(lock, deadline,
+                                      [&] { return m_passes > before || m_hungUp; })) {
+                return false;
+            }
+        }
+        int queued = 0;
+        if (m_hungUp || (::ioctl(m_pty->masterFd(), FIONREAD, &queued) == 0 && queued == 0)) {
+            return true;
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/support/pty_line_settings.h"
+#include "tests/support/sim_line_noise.h"
 #include "tests/support/sim_replies.h"
 
 class PseudoTerminal;
@@ -41,6 +42,7 @@ class ModuleSimulator {
 public:
     using Clock = std::chrono::steady_clock;
     using Fault = SimFault;
+    using Noise = SimNoise;
     using LineSettings = PtyLineSettings;
 
     // What the module reports as "SW VER": "K7R40" model ["-" band] ["_" suffix]
@@ -82,6 +84,9 @@ public:
         unsigned char nakByte = 0x15;  // answer to a frame with a bad checksum or end byte
         int answerFrames = -1;         // frames answered before the loader falls silent; -1: all
         std::chrono::milliseconds ackDelay{0};
+        // The port goes away (see hangUp) 20 ms after the answer to this many
+        // frames has been written; -1: never.
+        int hangUpAfterFrames = -1;
     };
     struct LoaderFrame {
         Clock::time_point at;
@@ -149,6 +154,17 @@ public:
     void setOverLongSize(std::size_t bytes);  // Fault::OverLong's whole reply, default 5000
     void setGarbage(const std::string& bytes);  // Fault::Garbage's reply
 
+    // A module gone wrong: from the nth received unit that starts with fromUnit
+    // on ("" and 0: at once), nothing is answered any more, the loader's
+    // answers included, and the line carries the noise (see SimNoise; a
+    // trickle sends '~' every period, a flood 'Z's, garbage the garbage text
+    // or "#garbage#"). Noise bytes are counted, not recorded in sent().
+    void startNoise(Noise noise, const std::string& fromUnit = {}, int nth = 1,
+                    std::chrono::milliseconds period = std::chrono::milliseconds(100));
+    void stopNoise();
+    bool noiseActive() const;
+    std::uint64_t noiseBytesSent() const;
+
     // Firmware loader.
     void setLoaderOptions(const LoaderOptions& options);
     int loaderRequests() const;  // "P" bytes received
@@ -181,6 +197,9 @@ public:
     // the simulator receives or sends something, and at least every 10 ms for
     // conditions that depend on the client alone. Returns pred()'s last answer.
     bool waitFor(const std::function<bool()>& pred, std::chrono::milliseconds bound) const;
+    // Waits until the module has taken in everything written to the port so far,
+    // so that the record is complete; false when bound passed first.
+    bool settle(std::chrono::milliseconds bound = std::chrono::milliseconds(2000)) const;
     // Waits until `bytes` has been received as a unit `count` times in all.
     bool waitForReceived(const std::string& bytes, int count = 1,
                          std::chrono::milliseconds bound = std::chrono::milliseconds(3000)) const;
@@ -195,10 +214,11 @@ private:
     struct Pending {
         Clock::time_point due;
         std::string bytes;
+        bool noise = false;
     };
 
     void run();
-    void signalThread();
+    void signalThread() const;
     void changed();  // caller holds m_mutex
     void feed(const std::string& chunk, Clock::time_point now);
     bool takeAtUnit(Clock::time_point now);
@@ -214,6 +234,7 @@ private:
     void schedule(const std::vector<std::string>& pieces, Clock::time_point start,
                   std::chrono::milliseconds gap);
     void flushDue(Clock::time_point now);
+    void queueNoise(Clock::time_point now);
     std::string tagOf(const std::string& key) const;
     std::string versionReplyLocked() const;
 
@@ -226,8 +247,11 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::uint64_t m_changes = 0;
+    std::uint64_t m_passes = 0;  // of the thread's loop, each after its poll
     bool m_stop = false;
     bool m_hangUpRequested = false;
+    bool m_hangUpWhenSent = false;  // once every queued reply is out
+    std::optional<Clock::time_point> m_hangUpAt;
     bool m_hungUp = false;
 
     Identity m_identity;
@@ -245,6 +269,8 @@ private:
     std::chrono::milliseconds m_replyDelay{0};
     std::chrono::milliseconds m_splitPause{300};
     SimFaultShape m_shape;
+    SimLineNoise m_noise;
+    std::uint64_t m_noiseSent = 0;
 
     LoaderOptions m_loader;
     LoaderState m_loaderState = LoaderState::Off;

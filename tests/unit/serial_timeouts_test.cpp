@@ -28,8 +28,21 @@ TEST(SerialTimeouts, SlowRatesQueueSizesAndWriteLimits) {
     for (const auto& [size, expected] : sizes) EXPECT_EQ(QueueSizeFor(size), expected) << size;
     EXPECT_FALSE(WriteTotalMs(COMMTIMEOUTS{}, 100).has_value());
     EXPECT_EQ(WriteTotalMs(COMMTIMEOUTS{0, 0, 0, 0, 300}, 100), 300u);
-    EXPECT_EQ(WriteTotalMs(COMMTIMEOUTS{0, 0, 0, kMaxDword, 300}, kMaxDword),
-              0xFFFFFFFFull * 0xFFFFFFFFull + 300);
+}
+
+// A write total multiplier of 4294967295 (or -1 in the file) and a write of
+// 2148 bytes or more would take the deadline past what the clock can add.
+TEST(SerialTimeouts, WriteDeadlinesSaturate) {
+    const SerialClock::time_point now = SerialClock::now();
+    const std::uint32_t counts[] = {2147, 2148, 4096, kMaxDword};
+    for (std::uint32_t count : counts) {
+        const COMMTIMEOUTS huge{0, 0, 0, kMaxDword, kMaxDword};
+        const auto ahead = WriteDeadline(huge, count, now).value_or(now) - now;
+        EXPECT_GT(std::chrono::duration_cast<std::chrono::hours>(ahead).count(), 24 * 365 * 10)
+            << count << " bytes";
+    }
+    EXPECT_EQ(WriteDeadline(COMMTIMEOUTS{0, 0, 0, 2, 300}, 100, now), now + milliseconds(500));
+    EXPECT_FALSE(WriteDeadline(COMMTIMEOUTS{}, 100, now).has_value());
 }
 
 TEST(SerialTimeouts, ReadDeadlines) {
