@@ -34,7 +34,7 @@ PortNodeWatch::PortNodeWatch(const std::vector<std::string>& names, const std::s
             m_names.clear();
             return;
         }
-        m_names.emplace(watch, path.substr(slash + 1));
+        m_names.emplace(watch, Watched{name, path.substr(slash + 1)});
     }
 }
 
@@ -45,9 +45,9 @@ PortNodeWatch::~PortNodeWatch()
     }
 }
 
-bool PortNodeWatch::TakeNodeChanges()
+PortChanges PortNodeWatch::TakeNodeChanges()
 {
-    bool changed = false;
+    PortChanges changes;
     alignas(inotify_event) char buffer[4096];
     for (;;) {
         const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
@@ -55,7 +55,7 @@ bool PortNodeWatch::TakeNodeChanges()
             continue;
         }
         if (got <= 0) {
-            return changed;
+            return changes;
         }
         for (ssize_t offset = 0; offset + static_cast<ssize_t>(sizeof(inotify_event)) <= got;) {
             inotify_event event;
@@ -63,12 +63,18 @@ bool PortNodeWatch::TakeNodeChanges()
             const char* name = buffer + offset + sizeof event;
             offset += static_cast<ssize_t>(sizeof event + event.len);
             if (event.mask & IN_Q_OVERFLOW) {
-                changed = true;
+                changes.look = true;
                 continue;
             }
             const auto [first, last] = m_names.equal_range(event.wd);
             for (auto it = first; it != last && event.len > 0; ++it) {
-                changed = changed || it->second == name;
+                if (it->second.node != name) {
+                    continue;
+                }
+                changes.look = true;
+                if (event.mask & (IN_DELETE | IN_MOVED_FROM)) {
+                    changes.removed.push_back(it->second.port);
+                }
             }
         }
     }

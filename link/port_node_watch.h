@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "link/port_changes.h"
+
 class PortNodeWatch {
 public:
     // Watches the directory of each name's node (not the node itself: a node
@@ -23,13 +25,17 @@ public:
     // Readable when events wait; for poll() or a socket notifier.
     int fd() const { return m_fd; }
 
-    // Reads every waiting event without blocking. True when one was about a
-    // watched name, or when the kernel dropped events: either way the port
-    // list needs a fresh look. Other entries of the same directory (every new
-    // terminal window makes one under /dev/pts) count for nothing.
-    bool TakeNodeChanges();
+    // Reads every waiting event without blocking. A look is due when one was
+    // about a watched name, or when the kernel dropped events. Other entries
+    // of the same directory (every new terminal window makes one under
+    // /dev/pts) count for nothing.
+    PortChanges TakeNodeChanges();
 
 private:
+    struct Watched {
+        std::string port;  // as named: "pts/3"
+        std::string node;  // its entry in the watched directory: "3"
+    };
     int m_fd = -1;
-    std::multimap<int, std::string> m_names;  // watch descriptor -> node's name in its directory
+    std::multimap<int, Watched> m_names;  // by watch descriptor
 };

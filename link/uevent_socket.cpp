@@ -66,9 +66,9 @@ UeventSocket::~UeventSocket()
     }
 }
 
-bool UeventSocket::TakePortChanges()
+PortChanges UeventSocket::TakePortChanges()
 {
-    bool changed = false;
+    PortChanges changes;
     // The kernel caps a uevent at 2048 bytes of fields plus its header.
     char buffer[8192];
     for (;;) {
@@ -81,16 +81,22 @@ bool UeventSocket::TakePortChanges()
                 continue;
             }
             // ENOBUFS: events were dropped while nobody read; look again.
-            return changed || errno == ENOBUFS;
+            changes.look = changes.look || errno == ENOBUFS;
+            return changes;
         }
         if (got == 0) {
-            return changed;  // no uevent is empty: the other end of a socket pair went away
+            return changes;  // no uevent is empty: the other end of a socket pair went away
         }
         if (static_cast<std::size_t>(got) > sizeof buffer || !FromKernel(sender, senderLength)) {
             continue;
         }
         const auto event = ParseUevent(std::string_view(buffer, static_cast<std::size_t>(got)));
-        changed = changed || (event && IsPortChange(*event));
+        if (event && IsPortChange(*event)) {
+            changes.look = true;
+            if (event->action == "remove" && !event->devName.empty()) {
+                changes.removed.push_back(event->devName);
+            }
+        }
     }
 }
 

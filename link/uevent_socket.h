@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "link/port_changes.h"
+
 class UeventSocket {
 public:
     // Gives a descriptor that carries uevent datagrams, or -1; replaces the
@@ -21,10 +23,10 @@ public:
     // Readable when events wait; for poll() or a socket notifier.
     int fd() const { return m_fd; }
 
-    // Reads every waiting datagram without blocking. True when one was a tty
-    // arrival or removal, or when some were lost because the socket's buffer
-    // overflowed: either way the port list needs a fresh look.
-    bool TakePortChanges();
+    // Reads every waiting datagram without blocking. A look is due when one
+    // was a tty arrival or removal, or when some were lost because the
+    // socket's buffer overflowed.
+    PortChanges TakePortChanges();
 
     // An empty opener restores the kernel's socket.
     static void SetOpener(Opener opener);

@@ -96,14 +96,17 @@ void PortWatcher::Stop() {
 }
 
 void PortWatcher::OnKernelEvents() {
-    if (m_kernelEvents && m_kernelEvents->TakePortChanges()) Poll();
+    if (m_kernelEvents) Look(m_kernelEvents->TakePortChanges());
 }
 
 void PortWatcher::OnNodeEvents() {
-    if (m_nodeEvents && m_nodeEvents->TakeNodeChanges()) Poll();
+    if (m_nodeEvents) Look(m_nodeEvents->TakeNodeChanges());
 }
 
-void PortWatcher::Poll() {
+void PortWatcher::Poll() { Look(PortChanges{true, {}}); }
+
+void PortWatcher::Look(const PortChanges& changes) {
+    if (!changes.look) return;
     std::vector<std::string> now = SortedOnce(m_lister());
     std::vector<std::string> removed;
     std::vector<std::string> arrived;
@@ -111,7 +114,17 @@ void PortWatcher::Poll() {
                         std::back_inserter(removed));
     std::set_difference(now.begin(), now.end(), m_known.begin(), m_known.end(),
                         std::back_inserter(arrived));
+    // Gone and back before this look: a connection to it is dead all the same.
+    for (const std::string& port : SortedOnce(changes.removed)) {
+        if (std::binary_search(m_known.begin(), m_known.end(), port) &&
+            std::binary_search(now.begin(), now.end(), port)) {
+            removed.push_back(port);
+            arrived.push_back(port);
+        }
+    }
     m_known = std::move(now);
+    std::sort(removed.begin(), removed.end());
+    std::sort(arrived.begin(), arrived.end());
     for (const std::string& port : removed) BroadcastDeviceChange(DBT_DEVICEREMOVECOMPLETE, port);
     for (const std::string& port : arrived) BroadcastDeviceChange(DBT_DEVICEARRIVAL, port);
 }

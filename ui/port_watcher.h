@@ -73,6 +73,7 @@ public:
 private:
     void OnKernelEvents();
     void OnNodeEvents();
+    void Look(const PortChanges& changes);
 
     PortLister m_lister;
     QTimer m_timer;

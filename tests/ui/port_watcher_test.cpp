@@ -66,28 +66,32 @@ TEST_F(PortWatcherTest, KernelEventsDeliverArrivalsAndRemovals) {
     ASSERT_FALSE(watcher.IsPolling());
     struct Row {
         Names ports;
-        std::string datagram;
-        bool looks;  // whether the list is read again
+        Names datagrams;  // read in one go
+        bool looks;       // whether the list is read again
         Names delivered;
     };
+    const std::string fromUdev = "libudev\0\xfe\xed\xca\xfe"s + "ACTION=add\0SUBSYSTEM=tty\0"s;
     // clang-format off
     const Row rows[] = {
-        {{"ttyS0", "ttyUSB0"}, TtyUevent("add", "ttyUSB0", "usb-serial"), false, {}},  // the converter, not yet its tty
-        {{"ttyS0", "ttyUSB0"}, TtyUevent("add", "ttyUSB0"), true, {"+ttyUSB0"}},
-        {{"ttyS0", "ttyUSB0", "ttyACM0"}, TtyUevent("change", "ttyACM0"), false, {}},
-        {{"ttyS0", "ttyUSB0", "ttyACM0"}, "libudev\0\xfe\xed\xca\xfe"s + "ACTION=add\0SUBSYSTEM=tty\0"s, false, {}},
-        {{"ttyS0", "ttyUSB0", "ttyACM0"}, TtyUevent("add", "ttyACM0"), true, {"+ttyACM0"}},
-        // A removal first, then the arrivals, whatever one look finds.
-        {{"ttyACM0", "ttyACM1", "ttyS0"}, TtyUevent("remove", "ttyUSB0"), true, {"-ttyUSB0", "+ttyACM1"}},
-        {{"ttyACM0", "ttyACM1", "ttyS0"}, TtyUevent("remove", "ttyUSB1"), true, {}},  // nothing to tell
+        {{"ttyS0", "ttyUSB0"}, {TtyUevent("add", "ttyUSB0", "usb-serial")}, false, {}},  // the converter, not yet its tty
+        {{"ttyS0", "ttyUSB0"}, {TtyUevent("add", "ttyUSB0")}, true, {"+ttyUSB0"}},
+        {{"ttyS0", "ttyUSB0", "ttyACM0"}, {TtyUevent("change", "ttyACM0")}, false, {}},
+        {{"ttyS0", "ttyUSB0", "ttyACM0"}, {fromUdev}, false, {}},
+        {{"ttyS0", "ttyUSB0", "ttyACM0"}, {TtyUevent("add", "ttyACM0")}, true, {"+ttyACM0"}},
+        // Removals first, then arrivals, whatever one look finds.
+        {{"ttyACM0", "ttyACM1", "ttyS0"}, {TtyUevent("remove", "ttyUSB0")}, true, {"-ttyUSB0", "+ttyACM1"}},
+        {{"ttyACM0", "ttyACM1", "ttyS0"}, {TtyUevent("remove", "ttyUSB1")}, true, {}},  // nothing to tell
+        // Pulled and plugged back before the look: it went all the same.
+        {{"ttyACM0", "ttyACM1", "ttyS0"}, {TtyUevent("remove", "ttyACM1"), TtyUevent("add", "ttyACM1")},
+         true, {"-ttyACM1", "+ttyACM1"}},
     };
     // clang-format on
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(row.datagram));
+        SCOPED_TRACE(testing::PrintToString(row.datagrams));
         m_seen.clear();
         SetPorts(row.ports);
         const int listings = m_listings;
-        ASSERT_TRUE(kernel.Send(row.datagram));
+        for (const std::string& datagram : row.datagrams) ASSERT_TRUE(kernel.Send(datagram));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !kernel.Pending(); }, 5000));
         ASSERT_TRUE(WaitSeen(row.delivered.size()));
         EXPECT_EQ(m_seen, row.delivered);
