@@ -21,7 +21,7 @@ inline std::string TtyUevent(const std::string& action, const std::string& name,
                                 (subsystem == "tty" ? "/tty/" + name : "");
     std::string message = action + "@" + devPath;
     message += '\0';
-    for (const std::string field :
+    for (const std::string& field :
          {"ACTION=" + action, "DEVPATH=" + devPath, "SUBSYSTEM=" + subsystem,
           subsystem == "tty" ? "DEVNAME=" + name : "DRIVER=ftdi_sio", std::string("SEQNUM=4242")}) {
         message += field;
