@@ -4,7 +4,8 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev libgl-dev fonts-wqy-zenhei
+            libbenchmark-dev qt6-base-dev libgl-dev fonts-wqy-zenhei \
+            qt6-translations-l10n
 
 .PHONY: run test build deps bench tsan clean
 

@@ -1,16 +1,16 @@
 #include "platform/profile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "platform/leading_int.h"
+#include "platform/read_regular_file.h"
 
 namespace {
 
@@ -141,38 +141,12 @@ KeyLookup FindKey(const std::vector<Line>& lines, std::string_view section, std:
     return found;
 }
 
-// Reads a whole regular file of at most kMaxProfileFileBytes. Non-blocking
-// open, so a FIFO put in the file's place cannot hang the caller.
 std::optional<std::string> ReadBoundedFile(const std::string& file)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    std::string content;
+    if (ReadRegularFile(file, kMaxProfileFileBytes, content) != RegularFileRead::kRead) {
         return std::nullopt;
     }
-    std::optional<std::string> content;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= kMaxProfileFileBytes) {
-        std::string data;
-        char chunk[16384];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                if (n == 0) {
-                    content = std::move(data);
-                }
-                break;
-            }
-            data.append(chunk, static_cast<std::size_t>(n));
-            if (data.size() > kMaxProfileFileBytes) {
-                break;  // grew while being read
-            }
-        }
-    }
-    ::close(fd);
     return content;
 }
 
@@ -250,7 +224,10 @@ std::string EditedContent(const std::string& content, const std::string& section
             : body.size();
     out.append(body.substr(0, at));
     if (out.size() > bom && out.back() != '\n') {
-        out.append(eol);  // the last line had no line end
+        // The last line had no line end. One that ends in a bare CR gets a
+        // whole CR LF of its own: with a lone LF the CR would turn into half
+        // of a line end and drop out of that line's value.
+        out.append(out.back() == '\r' ? std::string_view("\r\n") : std::string_view(eol));
     }
     if (!found.firstSectionEnd) {
         out.append("[" + section + "]" + eol);

@@ -16,7 +16,9 @@ constexpr ControlTemplate kLrwanPageRows[] = {
     {IDC_LRWAN_COMBO_CLASS, ControlKind::ComboBox, "", 100, 27, 69, 77, kDropDownList | kSorted},
     {IDC_LRWAN_COMBO_CFM, ControlKind::ComboBox, "", 100, 42, 69, 78, kDropDownList | kSorted},
     {IDC_LRWAN_STATIC_DEVICE_ID, ControlKind::Label, "Device ID", 36, 140, 61, 8, kNoStyle},
-    {IDC_LRWAN_COMBO_DEVICE_TYPE, ControlKind::ComboBox, "", 100, 12, 69, 84, kDropDownList},
+    // Wider than the combo boxes below it (69) so that "Blind-Spot-Device"
+    // shows whole in the closed box beside the drop-down button.
+    {IDC_LRWAN_COMBO_DEVICE_TYPE, ControlKind::ComboBox, "", 100, 12, 80, 84, kDropDownList},
     {IDC_LRWAN_EDIT_DEVICE_ID, ControlKind::Edit, "", 102, 137, 69, 12, kNoStyle},
     {IDC_LRWAN_STATIC_DEVICE_TYPE, ControlKind::Label, "Device Type", 36, 15, 61, 8, kNoStyle},
     {IDC_LRWAN_STATIC_TRANSPORT_ADDRESS, ControlKind::Label, "Trans Addr", 36, 157, 61, 8,

@@ -8,7 +8,9 @@ namespace {
 constexpr ControlTemplate kMainDialogRows[] = {
     {IDC_STATIC_VERSION, ControlKind::Label, "Version", 9, 19, 42, 8, kNoStyle},
     {IDC_EDIT_VERSION, ControlKind::Edit, "", 57, 18, 249, 14, kReadOnly},
-    {IDC_COMBO_COMPORT, ControlKind::ComboBox, "", 332, 18, 43, 76, kDropDownList},
+    // Wider than a box for "COM3" (332, 18, 43): the port names here are
+    // longer ("ttyUSB10", "ttyACM0"); it grows to the left, where there is room.
+    {IDC_COMBO_COMPORT, ControlKind::ComboBox, "", 312, 18, 63, 76, kDropDownList},
     {IDC_BUTTON_OPENCOM, ControlKind::PushButton, "Open", 379, 17, 41, 15, kNoStyle},
     {1047, ControlKind::GroupBox, "", 2, 4, 438, 34, kNoStyle},
     {IDC_STATIC_CONFIGGROUP, ControlKind::GroupBox, "Config", 3, 42, 438, 268, kNoStyle},

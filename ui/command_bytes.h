@@ -16,8 +16,9 @@ inline constexpr std::size_t kMaxCommandBytes = 255;
 int HexTextToBytes(const char* text, int length, std::uint8_t* out);
 
 // The bytes of one send. Hex: spaces (" " only) are removed and the rest read
-// as hex pairs; an odd last digit is not sent. Text: the bytes as they stand.
-// Either is cut to 255 bytes; with newLine, "\r\n" follows within the same
-// limit (a 254-byte command gets only "\r", a 255-byte one nothing). The line
-// end always follows every byte of the command, zero bytes included.
+// as hex pairs; an odd last digit is not sent, with newLine or without. Text:
+// the bytes as they stand. Either is cut to 255 bytes; with newLine, "\r\n"
+// follows within the same limit (a 254-byte command gets only "\r", a
+// 255-byte one nothing). The line end always follows every byte of the
+// command, zero bytes included.
 std::string BuildCommandBytes(const std::string& text, bool hex, bool newLine);

@@ -29,5 +29,9 @@ int DialogUnits::ToPixelsX(int x) const { return MulDivRound(x, avgCharWidth, 4)
 int DialogUnits::ToPixelsY(int y) const { return MulDivRound(y, charHeight, 8); }
 
 QRect DialogUnits::ToPixels(int x, int y, int w, int h) const {
-    return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(w), ToPixelsY(h));
+    // Edges, not sizes, are rounded: a control that ends where its dialog ends
+    // in dialog units then ends there in pixels too, never a pixel beyond.
+    const int left = ToPixelsX(x);
+    const int top = ToPixelsY(y);
+    return QRect(left, top, ToPixelsX(x + w) - left, ToPixelsY(y + h) - top);
 }

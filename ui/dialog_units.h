@@ -12,7 +12,7 @@ struct DialogUnits {
     static DialogUnits ForFont(const QFont& font);
 
     // Dialog units to pixels: x * avgCharWidth / 4, y * charHeight / 8,
-    // rounded like MulDiv.
+    // rounded like MulDiv. ToPixels converts the rectangle's four edges.
     int ToPixelsX(int x) const;
     int ToPixelsY(int y) const;
     QRect ToPixels(int x, int y, int w, int h) const;

@@ -1,28 +1,13 @@
 #include "ui/param_file.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "catalogue/config_param.h"
 #include "link/at_command.h"
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-}  // namespace
+#include "platform/read_regular_file.h"
 
 bool ReadParamFileText(const std::string& path, std::string& text) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
-    text.clear();
-    char chunk[16384];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, got);
-    if (std::ferror(file.get())) return false;
+    if (ReadRegularFile(path, kMaxParamFileBytes, text) != RegularFileRead::kRead) return false;
     // The file is searched as one C text: a NUL byte ends it there.
     const size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
@@ -37,7 +22,10 @@ ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& te
         const AtCommand* command = device.FindAtCommand(param->atKey);
         if (command == nullptr) continue;
         std::string value;
-        if (command->ParseReply(text.c_str(), value)) values[id] = value;
+        if (!command->ParseReply(text.c_str(), value)) continue;
+        // A file saved with LF line ends: no value holds a line break, so a
+        // lone LF ends the value as CR LF does.
+        values[id] = value.substr(0, value.find('\n'));
     }
     return values;
 }

@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,7 @@
 
 #include "ui/combo_box.h"
 #include "ui/controls.h"
+#include "ui/group_box.h"
 #include "ui/tab_control.h"
 #include "ui/posted_message.h"
 
@@ -121,7 +121,7 @@ QWidget* TemplateDialog::BuildControl(const ControlTemplate& row) {
         case ControlKind::Label:
             return MakeLabel(row, this);
         case ControlKind::GroupBox: {
-            auto* group = new QGroupBox(ToQString(row.text), this);
+            auto* group = new GroupBox(ToQString(row.text), this);
             // Group boxes are drawn behind the controls laid out over them.
             group->lower();
             return group;
@@ -262,13 +262,14 @@ bool TemplateDialog::event(QEvent* e) {
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* e) {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
-        // Without a default button, Enter means IDOK as in a Windows dialog.
-        for (QPushButton* button : findChildren<QPushButton*>()) {
-            if ((button->isDefault() || button->hasFocus()) && button->isVisible()) {
-                if (button->isEnabled()) button->click();
-                return;
-            }
+    // The keypad's Enter counts as Enter, as it does on Windows; left to
+    // QDialog it would click the default button whatever has the focus.
+    const bool enter = (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+                       (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter) {
+        if (QPushButton* button = EnterButton()) {
+            if (button->isEnabled()) button->click();
+            return;
         }
         OnOK();
         return;
@@ -278,6 +279,17 @@ void TemplateDialog::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+QPushButton* TemplateDialog::EnterButton() const {
+    // As in a Windows dialog: the push button that has the focus, else the
+    // default one; the default button must not win over a focused Cancel.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused != nullptr && focused->isVisible()) return focused;
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->isDefault() && button->isVisible()) return button;
+    }
+    return nullptr;
 }
 
 void TemplateDialog::closeEvent(QCloseEvent* e) {

@@ -24,8 +24,9 @@ class PostedMessageQueue;
 //  - construction builds every control, so GetDlgItem works at once;
 //  - a modal dialog runs OnInitDialog inside DoModal()/exec() before it shows;
 //    a child dialog (a page) runs it inside Create(parent);
-//  - buttons with id IDOK/IDCANCEL call OnOK/OnCancel; Enter with no default
-//    button calls OnOK, Esc and a close request call OnCancel;
+//  - buttons with id IDOK/IDCANCEL call OnOK/OnCancel; Enter clicks the push
+//    button that has the focus, else the default button, else calls OnOK; Esc
+//    and a close request call OnCancel;
 //  - OnOK/OnCancel end the dialog with IDOK/IDCANCEL through EndDialog.
 // Messages posted from any thread (ui/posted_message.h) reach the handler added
 // for their number with AddMessageHandler, on the UI thread.
@@ -90,6 +91,8 @@ private:
     void BuildControls();
     QWidget* BuildControl(const ControlTemplate& row);
     void RunInitOnce();
+    // The push button Enter acts on; null when Enter means IDOK.
+    QPushButton* EnterButton() const;
     void DispatchMessage(PostedMessage& message);
 
     const DialogTemplate& m_template;

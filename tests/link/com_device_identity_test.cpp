@@ -100,15 +100,27 @@ TEST_F(IdentityTest, FailureKeepsEarlierModule) {
     EXPECT_EQ(log.Count(LOG_ERROR), 0) << "the caller reports the failure, not the device";
 }
 
-TEST_F(IdentityTest, GmrTextOfClaaModule) {
-    sim.setVersionReply("K7R40D_CLAA_V2.3");
+std::string Fields(const product_version_id& i) {
+    return i.model + "," + i.band + "," + i.flavour + "," + i.version + "," + i.suffix;
+}
+
+// Close forgets the band and version of the module but keeps the rest of its
+// identity and its "AT_GMR" text.
+TEST_F(IdentityTest, CloseKeepsPartOfTheIdentityAndTheGmrText) {
+    sim.setVersionReply("K7R40D-E_CLAA_LRWAN_V2.3");
     sim.setGmrText("CLAA-GW 2.0.7 %s");
     OpenAndIdentify();
     ASSERT_TRUE(device.QueryGmr());
     sim.setFault(Fault::Error, "AT+GMR");
     EXPECT_FALSE(device.QueryGmr());
+    ASSERT_EQ(Fields(device.GetVersionId()), "D,E,LRWAN,V2,CLAA");
+    device.m_paramValues["CONFIG_ID_WORK_MODE"] = "1";
     device.Close();
+    EXPECT_EQ(Fields(device.GetVersionId()), "D,,LRWAN,,CLAA");
     EXPECT_EQ(device.m_gmrText, "CLAA-GW 2.0.7 %s") << "kept by a failed query and by Close";
+    EXPECT_EQ(device.m_versionText + device.m_portName, "");
+    EXPECT_TRUE(device.m_supportedParams.empty());
+    EXPECT_TRUE(device.m_paramValues.empty());
 }
 
 // Three "+++" of 500 ms each, 100 ms apart; the port's 1000 ms must not cut them short.

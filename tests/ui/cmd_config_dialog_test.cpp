@@ -41,7 +41,12 @@ TEST_F(CommandWindowTest, EachSendPutsExactlyItsBytesOnTheWireAndTheReplyIsLogge
         {"41 00 42", true, true, std::string("A\0B\r\n", 5)}, {x, false, false, x.substr(0, 255)},
         {x.substr(0, 253), false, true, x.substr(0, 253) + "\r\n"},
         {x.substr(0, 254), false, true, x.substr(0, 254) + "\r"},
-        {x.substr(0, 255), false, true, x.substr(0, 255)}, {"AT+ECHO", false, true, "AT+ECHO\r\n"}};
+        {x.substr(0, 255), false, true, x.substr(0, 255)}, {"AT+ECHO", false, true, "AT+ECHO\r\n"},
+        // An odd last digit is not sent, with New Line or without: the line end follows the
+        // whole bytes only, never a half-typed byte.
+        {"1 2 3", true, true, "\x12\r\n"}, {"123", true, true, "\x12\r\n"},
+        {"abc", true, true, "\xAB\r\n"},
+        {std::string(509, '4'), true, true, std::string(254, 'D') + "\r"}};
     Modal<Window>([&](Window& window) {
         for (const auto& [text, hex, newLine, expected] : rows) {
             m_sim->clearRecord();
@@ -57,7 +62,11 @@ TEST_F(CommandWindowTest, EachSendPutsExactlyItsBytesOnTheWireAndTheReplyIsLogge
     m_sim->setGarbage("after-close");
     m_device->m_serial.Write("AT+ECHO\r\n", 9);
     char reply[16];
-    EXPECT_EQ(std::string(reply, m_device->m_serial.ReadTimeout(reply, 11, 3000)), "after-close");
+    std::string got(reply, m_device->m_serial.ReadTimeout(reply, 6, 3000));
+    // The answer to the last "+++" may come after the window closed: nothing took it.
+    if (got == "\r\nOK\r\n") got.clear();
+    got.append(reply, m_device->m_serial.ReadTimeout(reply, 11 - got.size(), 3000));
+    EXPECT_EQ(got, "after-close");
 }
 
 // 100 ms at least; first send one period after the click. With the port closed the timer

@@ -67,3 +67,35 @@ TEST_F(PortOptionsTest, TheMainDialogKeepsOnlyAnAcceptedRecordAndOpensWithIt) {
     ASSERT_TRUE(m_device->m_serial.IsOpen()) << m_transcript;
     EXPECT_EQ(m_sim->lineSettings()->baud, 56000u);
 }
+
+// Each box lists its entries in this order, and the entry at each position gives this value.
+TEST_F(PortOptionsTest, FourListsInTheirOrderWithTheValueOfEachEntry) {
+    // clang-format off
+    const std::tuple<int, Texts, Values> lists[] = {
+        {IDC_COMOPT_COMBO_BAUDRATE,
+         {"600", "1200", "2400", "4800", "9600", "14400", "19200", "38400", "56000", "57600", "115200"},
+         {600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200}},
+        {IDC_COMOPT_COMBO_DATABITS, {"6", "7", "8"}, {6, 7, 8}},
+        {IDC_COMOPT_COMBO_STOPBITS, {"1", "1.5", "2"}, {0, 1, 2}},
+        {IDC_COMOPT_COMBO_PARITY, {"none", "odd", "even", "mark", "space"}, {0, 1, 2, 3, 4}}};
+    // clang-format on
+    for (int box = 0; const auto& [id, texts, values] : lists) {
+        SCOPED_TRACE("combo " + std::to_string(id));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            CComOptionDlg dialog;
+            Texts shown;
+            EXPECT_EQ(RunModal(dialog,
+                               [&, id = id] {
+                                   ComboBox* combo = dialog.Combo(id);
+                                   for (int n = 0; n < combo->GetCount(); ++n)
+                                       shown.push_back(combo->GetLBText(n));
+                                   combo->SetCurSel(static_cast<int>(i));
+                                   dialog.Button(IDOK)->click();
+                               }),
+                      IDOK);
+            EXPECT_EQ(shown, texts);
+            EXPECT_EQ(Record(dialog.m_settings)[box], values[i]) << texts[i];
+        }
+        ++box;
+    }
+}

@@ -1,7 +1,9 @@
 // The main dialog: the main road (load, tabs per flavour, write), refused values, restart,
 // restore, the parameter file, the language at start and from the menu.
 #include "catalogue/lang_text.h"
+#include "tests/support/fifo_without_writer.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
+#include "ui/param_file.h"
 
 using ParamFileTest = MainDialogTest;
 using LanguageTest = MainDialogTest;
@@ -106,6 +108,11 @@ TEST_F(MainRoadTest, RestartAndRestoreOutcomes) {
     }
 }
 
+static std::string WithLf(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
 // An import changes the pages, never the baseline.
 TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
     Start();
@@ -121,8 +128,11 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
     EXPECT_EQ(m_boxes, Texts{"Failed to open file"});
     m_boxes.clear();
     m_chosenPath = m_folder + "/ConfigFile.ini";
+    // Every line ends in CR LF, and no CR or LF stands anywhere else.
     EXPECT_NE(file.find("+ITV:" + itv + "\r\n"), std::string::npos) << file;
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), std::ssize(m_device->m_supportedParams));
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), std::ssize(m_device->m_supportedParams));
+    EXPECT_EQ(WithLf(file).size(), file.size() - m_device->m_supportedParams.size());
     const ParamValueMap baseline = m_device->m_paramValues;
     const char *ok = "Import configuration success", *failed = "Failed to import configuration";
     const std::tuple<std::string, const char*, const char*> rows[] = {  // file, box shows, message
@@ -131,7 +141,10 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
         {"+MOD:1\r\n+ITV:333", "333", ok},                      // last line without CR LF
         {"+DEI:01:02\r\n+AEI:x\r\n", "999", failed},            // tags the module lacks
         {std::string("+MOD:1\r\n\0+ITV:444\r\n", 20), "", ok},  // a NUL byte ends the text
-        {"", "999", failed}};
+        {"", "999", failed},
+        // LF line ends (as a Linux editor saves them) end a value as CR LF does.
+        {WithLf(file), itv.c_str(), ok}, {"+MOD:1\n+ITV:555\n", "555", ok},
+        {"+ITV:556\n+MOD:1\r\n", "556", ok}};
     for (const auto& [content, interval, box] : rows) {
         FrameInterval()->setText("999");
         std::ofstream(m_chosenPath = m_folder + "/import.ini", std::ios::binary) << content;
@@ -140,7 +153,7 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
         EXPECT_EQ(m_boxes, Texts{box}) << content;
         EXPECT_EQ(Interval(), interval) << content;
         EXPECT_EQ(m_device->m_paramValues, baseline);
-        if (content != file) continue;
+        if (content != file && content != WithLf(file)) continue;
         m_sim->clearRecord();
         Click(IDC_BUTTON_SAVEPARAMS);
         EXPECT_TRUE(m_sim->receivedLines().empty());
@@ -158,6 +171,33 @@ TEST_F(ParamFileTest, FileProblemsAndNoModule) {
     EXPECT_EQ(std::filesystem::file_size(m_folder + "/empty.ini"), 0u);
     EXPECT_EQ(m_boxes, (Texts{"Export configuration success", "Failed to import configuration",
                               "Failed to open file", "Failed to open file"}));
+}
+
+// Anything but a regular file of at most 1 MiB is refused before it is read, as a file that
+// cannot be opened is; a FIFO without a writer must not hang the window.
+TEST_F(ParamFileTest, ImportReadsOnlyARegularFileWithinTheBound) {
+    Start({}, false);
+    FifoWithoutWriter fifo(m_folder + "/fifo.ini");
+    ASSERT_TRUE(fifo.made());
+    std::filesystem::create_directory(m_folder + "/folder.ini");
+    const auto sparse = [this](const char* name, std::uintmax_t size) {
+        std::ofstream(m_folder + name);
+        std::filesystem::resize_file(m_folder + name, size);
+        return m_folder + name;
+    };
+    const char *refused = "Failed to open file", *read = "Failed to import configuration";
+    const std::pair<std::string, const char*> rows[] = {
+        {m_folder + "/fifo.ini", refused}, {"/dev/zero", refused},
+        {m_folder + "/folder.ini", refused},
+        {sparse("/over.ini", kMaxParamFileBytes + 1), refused},
+        {sparse("/full.ini", kMaxParamFileBytes), read}};  // no module: nothing to import
+    for (const auto& [path, box] : rows) {
+        m_boxes.clear();
+        m_chosenPath = path;
+        Click(ID_OPERATION_IMPORTCONFIG, true);
+        EXPECT_EQ(m_boxes, Texts{box}) << path;
+    }
+    EXPECT_FALSE(fifo.readerWasStuck());
 }
 
 TEST_F(LanguageTest, StartUpLanguageFromTheSettingsFileOrTheLocale) {

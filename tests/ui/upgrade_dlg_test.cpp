@@ -4,7 +4,9 @@
 #include <random>
 
 #include "resources/upgrade_dialog_ids.h"
+#include "tests/support/fifo_without_writer.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
+#include "ui/read_whole_file.h"
 #include "ui/wait_dialog.h"
 
 using Boxes = std::array<bool, 3>;  // restart first, 512-byte frames, restore after
@@ -102,6 +104,23 @@ TEST_F(UpgradeDialogTest, OutcomesAndTheRestoreAfter) {
         EXPECT_TRUE(trouble < kSilentLoader || m_held) << trouble;
         const bool open = m_device->m_serial.IsOpen();
         EXPECT_TRUE(trouble < kSilentLoader || trouble == kHungUp || open == silent) << trouble;
+    }
+}
+
+// Anything but a regular file within the bound is refused before it is read, as a missing
+// file is; a FIFO without a writer must not hold the worker, nor the Cancel that joins it.
+TEST_F(UpgradeDialogTest, OnlyARegularImageWithinTheBoundIsRead) {
+    FifoWithoutWriter fifo(m_folder + "/fifo.bin");
+    ASSERT_TRUE(fifo.made());
+    std::filesystem::create_symlink("/dev/zero", m_folder + "/zero.bin");
+    std::filesystem::create_directory(m_folder + "/folder.bin");
+    std::ofstream(m_folder + "/big.bin");
+    std::filesystem::resize_file(m_folder + "/big.bin", kMaxFirmwareImageBytes + 1);
+    for (const char* path : {"/fifo.bin", "/zero.bin", "/folder.bin", "/big.bin"}) {
+        Upgrade(path);
+        EXPECT_EQ(m_boxes, Texts{"Failed to upgrade : Cannot open file"}) << path;
+        EXPECT_FALSE(fifo.readerWasStuck()) << path;
+        EXPECT_EQ(m_sim->loaderRequests(), 0) << path;
     }
 }
 

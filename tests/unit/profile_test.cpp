@@ -95,7 +95,10 @@ TEST_F(ProfileTest, WritesKeepEveryOtherLine) {
         {"\xEF\xBB\xBF[A]\nX=1", "B", "K", "v", "\xEF\xBB\xBF[A]\nX=1\n[B]\nK=v\n"},
         // The key that is read in a repeated section is the one written.
         {"[A]\nX=1\n[A]\nK=1\n", "A", "K", "2", "[A]\nX=1\n[A]\nK=2\n"},
-        {"[A]\nK=1\n", "A", "K", "", "[A]\nK=\n"}};
+        {"[A]\nK=1\n", "A", "K", "", "[A]\nK=\n"},
+        // A last line that ends in a bare CR keeps it: the CR must not become half of a CR LF.
+        {"[A]\nX=1\r", "A", "K", "v", "[A]\nX=1\r\r\nK=v\n"},
+        {"[A]\r\nX=1\r", "B", "K", "v", "[A]\r\nX=1\r\r\n[B]\r\nK=v\r\n"}};
     // clang-format on
     for (const auto& row : rows) {
         fs::remove(file_);
@@ -103,6 +106,40 @@ TEST_F(ProfileTest, WritesKeepEveryOtherLine) {
         ASSERT_TRUE(WriteProfileString(row.section, row.key, row.value, file_)) << What(row.before);
         EXPECT_EQ(Get(), row.after) << "before " << What(row.before);
         EXPECT_EQ(ReadProfileString(row.section, row.key, "?", file_), row.value);
+    }
+}
+
+// Whatever the file's line ends and bytes, a write changes the value of the key written and no
+// other: every other key reads back as before.
+TEST_F(ProfileTest, AWriteLeavesEveryOtherValueAsItWas) {
+    using Keys = std::vector<std::pair<const char*, const char*>>;
+    // clang-format off
+    const std::pair<std::string, Keys> files[] = {  // content, its keys (section, key)
+        {"[A]\nX=1\r", {{"A", "X"}}},
+        {"[A]\r\nX=1\r", {{"A", "X"}}},
+        {"[A]\nX=1\r\r\nY=2\r", {{"A", "X"}, {"A", "Y"}}},
+        {"[A]\nX=1\rY=2\n", {{"A", "X"}, {"A", "Y"}}},
+        {"[A]\r\nX=1\r\n\r\n\n[B]\nY=2", {{"A", "X"}, {"B", "Y"}}},
+        {"\xEF\xBB\xBF[A]\nX= a b \t\n\n\n", {{"A", "X"}}},
+        {std::string("[A]\nX=\xFF\x01\x1A\0z\n[B]\nY=\"q\"\r", 22), {{"A", "X"}, {"B", "Y"}}},
+        {"[A]\nX=1\n[A]\nX=2\nY=3", {{"A", "X"}, {"A", "Y"}}},
+        {"[A]\r", {{"A", "X"}}},
+        {"\r", {{"A", "X"}}}};
+    const Keys writes = {{"A", "X"}, {"A", "W"}, {"B", "W"}, {"C", "W"}};
+    // clang-format on
+    for (const auto& [content, keys] : files) {
+        for (const auto& [section, key] : writes) {
+            Put(content);
+            std::vector<std::string> before, after;
+            for (const auto& [s, k] : keys) before.push_back(ReadProfileString(s, k, "-", file_));
+            ASSERT_TRUE(WriteProfileString(section, key, "new", file_));
+            for (const auto& [s, k] : keys) {
+                const bool written = std::string(s) == section && std::string(k) == key;
+                after.push_back(written ? before[after.size()] : ReadProfileString(s, k, "-", file_));
+            }
+            EXPECT_EQ(after, before) << What(content.c_str()) << " writing " << section << "/" << key;
+            EXPECT_EQ(ReadProfileString(section, key, "-", file_), "new") << What(content.c_str());
+        }
     }
 }
 
