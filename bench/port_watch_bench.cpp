@@ -159,6 +159,21 @@ void MeasurePseudoTerminalPath(int rounds) {
     Report("named pty (--port) removal", removals);
 }
 
+// What the watcher adds to the start-up: the kernel's socket, a node watch
+// for a named port, and the first port list.
+void MeasureStart(int rounds) {
+    CSerial::SetNamedPorts({"pts/0"});
+    std::vector<double> starts;
+    for (int round = 0; round < rounds; ++round) {
+        PortWatcher watcher;
+        const auto start = Clock::now();
+        watcher.Start();
+        starts.push_back(Ms(Clock::now() - start));
+    }
+    CSerial::SetNamedPorts({});
+    Report("watcher start (event sources and first list)", starts);
+}
+
 // The context switches of each thread of a process so far, by thread id.
 std::map<std::string, long> ContextSwitches(pid_t pid) {
     std::map<std::string, long> switches;
@@ -237,6 +252,7 @@ int main(int argc, char** argv) {
     std::printf("platform: %s\n", platform != nullptr ? platform : "(default)");
     {
         QApplication app(argc, argv);
+        MeasureStart(50);
         MeasureKernelEventPath(100);
         MeasurePseudoTerminalPath(100);
     }
