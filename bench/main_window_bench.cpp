@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/child_process.h"
 #include "catalogue/app_directory.h"
 #include "catalogue/log_record.h"
 #include "link/com_device.h"
@@ -82,35 +83,11 @@ int StartupChild(int argc, char** argv) {
 std::vector<double> MeasureStartups(const char* self, int runs) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        int fds[2];
-        if (pipe(fds) != 0) break;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        char mode[] = "--startup-child";
-        char* args[] = {const_cast<char*>(self), mode, nullptr};
-        const auto start = Clock::now();
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, self, &actions, nullptr, args, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        char buffer[16] = {};
-        const ssize_t got = spawned == 0 ? read(fds[0], buffer, sizeof buffer - 1) : -1;
-        const auto end = Clock::now();
-        close(fds[0]);
-        int status = 0;
-        if (spawned == 0) waitpid(pid, &status, 0);
-        if (got > 0 && std::strncmp(buffer, "shown", 5) == 0) times.push_back(Ms(end - start));
+        if (const double ms = MsUntilChildSays(self, {"--startup-child"}, "shown"); ms >= 0) {
+            times.push_back(ms);
+        }
     }
     return times;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return -1;
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // A dialog with the simulator's port opened and a STANDARD V2 module loaded.

@@ -5,6 +5,7 @@
 
 #include "catalogue/app_directory.h"
 #include "catalogue/log_record.h"
+#include "link/serial_open_error.h"
 #include "platform/profile.h"
 
 CComDevice::CComDevice() = default;
@@ -103,6 +104,11 @@ bool CComDevice::Open(std::string portName, const ComPortSettings& settings)
                                       static_cast<std::uint8_t>(settings.stopBits));
     if (!opened) {
         LogPrintf(LOG_INFO, "open %s fail", portName.c_str());
+        const OpenFailure failure = m_serial.LastOpenFailure();
+        const std::string group = failure.error == OpenError::PermissionDenied
+                                      ? DeviceNodeGroup("/dev/" + portName)
+                                      : std::string();
+        LogPrintf(LOG_ERROR, "%s", DescribeOpenFailure(failure, group).c_str());
         return false;
     }
     LogPrintf(LOG_INFO, "open %s success", portName.c_str());

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "link/abort_event.h"
+#include "link/serial_open_error.h"
 #include "link/serial_timeouts.h"
 
 // What WaitCommEvent reports.
@@ -56,9 +57,11 @@ public:
     // dataBits 5..8; parity 0 none, 1 odd, 2 even, 3 mark, 4 space; stopBits
     // 0 one, 2 two (1, one and a half, does not exist on Linux and is refused).
     // False, with the port closed, when any step fails; also when a port is
-    // open already.
+    // open already (that port is closed too). LastOpenFailure then says why.
     bool Open(const std::string& port, std::uint32_t baud, std::uint8_t dataBits,
               std::uint8_t parity, std::uint8_t stopBits);
+    // Why the last Open failed; OpenError::None after a successful one.
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
     bool OpenHandle(const std::string& port);
     // Linux ttys have fixed driver buffers, so there is nothing to size:
     // true when the port is open.
@@ -94,11 +97,16 @@ public:
     // False when the port is closed or gone.
     bool ClearCommError(std::uint32_t& errors, std::uint32_t& inQueue);
 
-    // Appends the serial port names, sorted by name (ttyS2 before ttyS10);
-    // false, and out untouched, when there are none.
+    // Appends the serial port names, sorted by name (ttyS2 before ttyS10),
+    // each once: the kernel's (or the lister's) and the named ports whose
+    // device node exists; false, and out untouched, when there are none.
     static bool EnumPorts(std::vector<std::string>& out);
     // An empty lister restores the kernel's list.
     static void SetPortLister(PortLister lister);
+    // Ports the user named (pseudo-terminals, say), listed while their device
+    // node exists, whether or not the kernel knows them.
+    static void SetNamedPorts(std::vector<std::string> names);
+    static std::vector<std::string> NamedPorts();
 
     // The manual-reset abort event: ends the three reads, never a write.
     AbortEvent m_hAbort;
@@ -120,6 +128,8 @@ private:
     std::uint32_t TakePending(std::uint8_t* buffer, std::uint32_t count);
     void PutBackPending(const std::uint8_t* data, std::uint32_t count);
     void MarkGone();
+    // Records why opening failed; false, for the caller to return.
+    bool OpenFailed(int systemError);
 
     std::atomic<int> m_fd{-1};
     // Threads inside an operation on m_fd; Close waits for them to leave
@@ -128,6 +138,7 @@ private:
     std::atomic<bool> m_gone{false};
     // Readable while Close waits for the users to leave.
     int m_closing;
+    OpenFailure m_openFailure;  // opening thread only
     mutable std::mutex m_mutex;  // guards the two below
     COMMTIMEOUTS m_timeouts;
     std::vector<std::uint8_t> m_pending;  // taken by an aborted read, not yet delivered

@@ -68,6 +68,18 @@ std::vector<std::string> ListKernelSerialPorts(const std::string& classDir,
     return names;
 }
 
+std::vector<std::string> ExistingPortNodes(const std::vector<std::string>& names,
+                                           const std::string& devDir)
+{
+    std::vector<std::string> present;
+    for (const std::string& name : names) {
+        if (::access((devDir + "/" + name).c_str(), F_OK) == 0) {
+            present.push_back(name);
+        }
+    }
+    return present;
+}
+
 void SortPortNames(std::vector<std::string>& names)
 {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };

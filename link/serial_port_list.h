@@ -15,3 +15,7 @@ std::vector<std::string> ListKernelSerialPorts(const std::string& classDir = "/s
 
 // Sorts names so that a run of digits compares by its value: ttyS2 < ttyS10.
 void SortPortNames(std::vector<std::string>& names);
+
+// The names whose device node, devDir + "/" + name, exists; in their order.
+std::vector<std::string> ExistingPortNodes(const std::vector<std::string>& names,
+                                           const std::string& devDir = "/dev");

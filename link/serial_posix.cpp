@@ -26,8 +26,9 @@ namespace {
 
 constexpr std::uint32_t kReadAvailableMax = 1024;
 
-std::mutex g_listerMutex;
+std::mutex g_listerMutex;  // guards the two below
 CSerial::PortLister g_lister;
+std::vector<std::string> g_namedPorts;
 
 // Blocked signals aside, only these errors mean "try again"; every other
 // error of a tty read or write means the port is no longer usable.
@@ -181,8 +182,11 @@ void CSerial::Close()
 bool CSerial::Open(const std::string& port, std::uint32_t baud, std::uint8_t dataBits,
                    std::uint8_t parity, std::uint8_t stopBits)
 {
+    m_openFailure = {};
     const std::string settingsFile = GetSettingsFilePath();
     if (!OpenHandle(port)) {
+        // Not even a port that was open before stays open after a failed Open.
+        Close();
         return false;
     }
     COMMTIMEOUTS timeouts = GetTimeouts();
@@ -196,7 +200,12 @@ bool CSerial::Open(const std::string& port, std::uint32_t baud, std::uint8_t dat
     timeouts.ReadTotalTimeoutMultiplier = read("ReadTotalTimeoutMultiplier", 0);
     timeouts.ReadTotalTimeoutConstant =
         SlowBaudReadTotalConstant(read("ReadTotalTimeoutConstant", 1000), baud);
-    if (!SetTimeouts(timeouts) || !SetupBuffers() || !Purge() ||
+    if (!SetTimeouts(timeouts) || !SetupBuffers()) {
+        OpenFailed(ENODEV);
+    } else if (!Purge()) {
+        OpenFailed(errno);
+    }
+    if (m_openFailure.error != OpenError::None ||
         !SetLineSettings(baud, dataBits, parity, stopBits)) {
         Close();
         return false;
@@ -204,10 +213,20 @@ bool CSerial::Open(const std::string& port, std::uint32_t baud, std::uint8_t dat
     return true;
 }
 
+bool CSerial::OpenFailed(int systemError)
+{
+    m_openFailure = DecodeSystemError(systemError);
+    return false;
+}
+
 bool CSerial::OpenHandle(const std::string& port)
 {
-    if (IsOpen() || !IsValidPortName(port)) {
+    if (IsOpen()) {
+        m_openFailure = {OpenError::AlreadyOpen, 0};
         return false;
+    }
+    if (!IsValidPortName(port)) {
+        return OpenFailed(ENOENT);
     }
     // The whole name: a cut one could open another device than the chosen one.
     const std::string path = "/dev/" + port;
@@ -216,13 +235,14 @@ bool CSerial::OpenHandle(const std::string& port)
            errno == EINTR) {
     }
     if (fd < 0) {
-        return false;
+        return OpenFailed(errno);
     }
     // TIOCEXCL keeps other programs out but not root; the lock keeps out a
     // second CSerial whoever runs it.
     if (!::isatty(fd) || ::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        return OpenFailed(error);
     }
     m_gone.store(false);
     m_fd.store(fd);
@@ -242,13 +262,16 @@ bool CSerial::SetLineSettings(std::uint32_t baud, std::uint8_t dataBits, std::ui
     PortUse use(*this);
     const tcflag_t size = DataBitsFlag(dataBits);
     const std::optional<tcflag_t> parityFlags = ParityFlags(parity);
+    if (use.fd() < 0) {
+        return OpenFailed(ENODEV);
+    }
     // Stop bits 1 (one and a half) have no termios setting.
-    if (use.fd() < 0 || size == 0 || !parityFlags || (stopBits != 0 && stopBits != 2)) {
-        return false;
+    if (size == 0 || !parityFlags || (stopBits != 0 && stopBits != 2)) {
+        return OpenFailed(EINVAL);
     }
     termios settings{};
     if (::tcgetattr(use.fd(), &settings) != 0) {
-        return false;
+        return OpenFailed(errno);
     }
     settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
                           IXOFF | IXANY);
@@ -268,15 +291,25 @@ bool CSerial::SetLineSettings(std::uint32_t baud, std::uint8_t dataBits, std::ui
     // A pseudo-terminal has no line: the kernel forces 8 data bits without
     // parity, which some C libraries report as EINVAL.
     const bool pseudo = IsPseudoTerminal(use.fd());
-    if ((::tcsetattr(use.fd(), TCSANOW, &settings) != 0 && !(pseudo && errno == EINVAL)) ||
-        !SetLineSpeed(use.fd(), baud)) {
-        return false;
+    if (::tcsetattr(use.fd(), TCSANOW, &settings) != 0 && !(pseudo && errno == EINVAL)) {
+        return OpenFailed(errno);
+    }
+    // A rate the driver takes but cannot reach closely enough sets no errno.
+    errno = 0;
+    if (!SetLineSpeed(use.fd(), baud)) {
+        return OpenFailed(errno == 0 ? EINVAL : errno);
     }
     // The kernel applies what the driver can do and drops the rest silently
     // (mark parity on some adapters, say); that counts as refused.
     const tcflag_t checked = pseudo ? lineMask & ~(CSIZE | PARENB) : lineMask;
     termios applied{};
-    return ::tcgetattr(use.fd(), &applied) == 0 && (applied.c_cflag & checked) == (line & checked);
+    if (::tcgetattr(use.fd(), &applied) != 0) {
+        return OpenFailed(errno);
+    }
+    if ((applied.c_cflag & checked) != (line & checked)) {
+        return OpenFailed(EINVAL);
+    }
+    return true;
 }
 
 bool CSerial::Purge()
@@ -555,10 +588,14 @@ bool CSerial::EnumPorts(std::vector<std::string>& out)
         lister = g_lister;
     }
     std::vector<std::string> names = lister ? lister() : ListKernelSerialPorts();
+    const std::vector<std::string> named = ExistingPortNodes(NamedPorts());
+    names.insert(names.end(), named.begin(), named.end());
     if (names.empty()) {
         return false;
     }
+    // A port the user named may be one the kernel lists too.
     SortPortNames(names);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     out.insert(out.end(), names.begin(), names.end());
     return true;
 }
@@ -567,4 +604,16 @@ void CSerial::SetPortLister(PortLister lister)
 {
     std::lock_guard lock(g_listerMutex);
     g_lister = std::move(lister);
+}
+
+void CSerial::SetNamedPorts(std::vector<std::string> names)
+{
+    std::lock_guard lock(g_listerMutex);
+    g_namedPorts = std::move(names);
+}
+
+std::vector<std::string> CSerial::NamedPorts()
+{
+    std::lock_guard lock(g_listerMutex);
+    return g_namedPorts;
 }

@@ -1,12 +1,9 @@
-#include <unistd.h>
-
 #include <QApplication>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "link/serial.h"
-#include "link/serial_port_list.h"
 #include "ui/fenwold_app.h"
 
 CFenwoldApp theApp;
@@ -17,18 +14,11 @@ namespace {
 // the pseudo-terminal of quorrel-sim, to the port list while its device node
 // exists; so its removal is noticed like an unplugged adapter.
 void AddPortsFromArguments(int argc, char** argv) {
-    std::vector<std::string> extra;
+    std::vector<std::string> named;
     for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--port") == 0) extra.push_back(argv[++i]);
+        if (std::strcmp(argv[i], "--port") == 0) named.push_back(argv[++i]);
     }
-    if (extra.empty()) return;
-    CSerial::SetPortLister([extra] {
-        std::vector<std::string> names = ListKernelSerialPorts();
-        for (const std::string& name : extra) {
-            if (access(("/dev/" + name).c_str(), F_OK) == 0) names.push_back(name);
-        }
-        return names;
-    });
+    CSerial::SetNamedPorts(std::move(named));
 }
 
 }  // namespace

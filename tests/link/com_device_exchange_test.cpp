@@ -127,6 +127,11 @@ TEST_F(ExchangeTest, OpenAndCloseStateRules) {
     EXPECT_EQ(log.Count(LOG_SEND, "AT\r\n"), 1) << "an exchange logs its line all the same";
     EXPECT_FALSE(device.Open("pts/does-not-exist", kDefaultPort));
     EXPECT_EQ(log.Count(LOG_INFO, "open pts/does-not-exist fail"), 1);
+    ASSERT_FALSE(log.Lines().empty());
+    EXPECT_EQ(log.Lines().back(),
+              std::pair(int(LOG_ERROR), std::string("no such serial port: it was unplugged, or "
+                                                    "the name is wrong")))
+        << "the reason follows the failure";
     EXPECT_TRUE(device.m_portName.empty());
 
     // The record keeps stop bits before parity; CSerial takes them the other way round.

@@ -1,6 +1,9 @@
 // CSerial over a real pseudo-terminal whose master side the test holds.
 #include "link/serial.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -86,31 +89,81 @@ TEST_F(SerialTest, EveryLineSettingReachesThePortInRawMode) {
     }
 }
 
-// Refusals leave the port closed and unlocked; a name is never cut to another device.
-TEST_F(SerialTest, OpenRefusalsAndExclusiveUse) {
+// Refusals leave the port closed and unlocked, and say why; a name is never
+// cut to another device.
+TEST_F(SerialTest, OpenRefusalsSayWhyAndLeaveThePortClosed) {
     const std::string pts = pty_.portName();  // "pts/N"
-    // baud, data bits, parity, stop bits (1: one and a half)
-    for (const std::array<int, 4>& s : {std::array{115200, 8, 0, 1},
-                                        {115200, 6, 0, 1},
-                                        {115200, 9, 0, 0},
-                                        {115200, 8, 5, 0},
-                                        {115200, 8, 0, 3},
-                                        {0, 8, 0, 0}}) {
-        EXPECT_FALSE(serial_.Open(pts, s[0], s[1], s[2], s[3])) << ::testing::PrintToString(s);
-        EXPECT_FALSE(serial_.IsOpen()) << ::testing::PrintToString(s);
-    }
-    for (const std::string& name : {std::string(), "/dev/" + pts, "../dev/" + pts, "pts/../" + pts,
-                                    std::string("null"), pts + "x"}) {
-        EXPECT_FALSE(serial_.Open(name, 115200, 8, 0, 0)) << name;
-        EXPECT_FALSE(serial_.IsOpen()) << name;
+    struct Row {
+        std::string name;
+        std::array<int, 4> line;  // baud, data bits, parity, stop bits (1: one and a half)
+        OpenError why;
+    };
+    const std::array<int, 4> good{115200, 8, 0, 0};
+    const Row rows[] = {
+        {pts, {115200, 8, 0, 1}, OpenError::SettingsRefused},
+        {pts, {115200, 6, 0, 1}, OpenError::SettingsRefused},
+        {pts, {115200, 9, 0, 0}, OpenError::SettingsRefused},
+        {pts, {115200, 8, 5, 0}, OpenError::SettingsRefused},
+        {pts, {115200, 8, 0, 3}, OpenError::SettingsRefused},
+        {pts, {0, 8, 0, 0}, OpenError::SettingsRefused},
+        {"", good, OpenError::NoSuchDevice},
+        {"/dev/" + pts, good, OpenError::NoSuchDevice},
+        {"../dev/" + pts, good, OpenError::NoSuchDevice},
+        {"pts/../" + pts, good, OpenError::NoSuchDevice},
+        {"null", good, OpenError::NoSuchDevice},  // a device, but no tty
+        {pts + "x", good, OpenError::NoSuchDevice},
+    };
+    for (const Row& row : rows) {
+        const std::string what = row.name + " " + ::testing::PrintToString(row.line);
+        const auto& [baud, dataBits, parity, stopBits] = row.line;
+        EXPECT_FALSE(serial_.Open(row.name, baud, dataBits, parity, stopBits)) << what;
+        EXPECT_FALSE(serial_.IsOpen()) << what;
+        EXPECT_EQ(serial_.LastOpenFailure().error, row.why) << what;
     }
     // Longer than a 31-character device path, yet the same device.
     ASSERT_TRUE(serial_.Open("pts" + std::string(30, '/') + pts.substr(4), 115200, 8, 0, 0));
+    EXPECT_EQ(serial_.LastOpenFailure().error, OpenError::None);
     EXPECT_FALSE(serial_.OpenHandle(pts)) << "a second open of the same object";
+    EXPECT_TRUE(serial_.IsOpen()) << "OpenHandle leaves the open port alone";
     CSerial other;
     EXPECT_FALSE(other.Open(pts, 115200, 8, 0, 0));
-    serial_.Close();
+    EXPECT_EQ(other.LastOpenFailure().error, OpenError::Busy);
+    // Open on an open port fails and closes it: the other one gets the port.
+    EXPECT_FALSE(serial_.Open(pts, 115200, 8, 0, 0));
+    EXPECT_EQ(serial_.LastOpenFailure().error, OpenError::AlreadyOpen);
+    EXPECT_FALSE(serial_.IsOpen());
     EXPECT_TRUE(other.Open(pts, 115200, 8, 0, 0));
+}
+
+// The permission a user lacks, seen by a thread that gives up root for
+// itself alone (the raw system call changes only the calling thread). The
+// log names the group of the node and the command that lets the user in.
+TEST_F(SerialTest, PermissionDeniedNamesTheNodesGroup) {
+    const group* dialout = ::getgrnam("dialout");
+    if (::geteuid() != 0 || dialout == nullptr) GTEST_SKIP() << "needs root and group dialout";
+    // Owned as a serial port is: root, group dialout, 0660.
+    ASSERT_EQ(::chown(pty_.slavePath().c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(::chmod(pty_.slavePath().c_str(), 0660), 0);
+    LogCapture log;
+    CComDevice device;
+    OpenFailure failure;
+    bool opened = true;
+    std::thread stranger([&] {
+        const uid_t nobody = 65534;
+        if (::syscall(SYS_setresuid, nobody, nobody, nobody) != 0) return;
+        opened = device.Open(pty_.portName(), kDefaultPort);
+        failure = device.m_serial.LastOpenFailure();
+    });
+    stranger.join();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(failure.error, OpenError::PermissionDenied);
+    EXPECT_EQ(failure.systemError, EACCES);
+    const std::vector<std::pair<int, std::string>> lines = {
+        {LOG_INFO, "open " + pty_.portName() + " fail"},
+        {LOG_ERROR,
+         "permission denied: the port belongs to group dialout; add yourself with "
+         "\"sudo usermod -aG dialout $USER\", then log out and in again"}};
+    EXPECT_EQ(log.Lines(), lines);
 }
 
 TEST_F(SerialTest, ClosedPortDoesNothing) {

@@ -16,6 +16,7 @@
 
 #include "catalogue/app_directory.h"
 #include "resources/main_dialog_ids.h"
+#include "tests/support/fake_uevents.h"
 #include "tests/support/module_simulator.h"
 #include "tests/ui/qt_test_app.h"
 #include "ui/combo_box.h"
@@ -48,7 +49,10 @@ protected:
         SetAppDirectoryForTesting(m_folder = pattern);
         WriteIni("");
         unsetenv("LC_ALL"), unsetenv("LC_MESSAGES"), setenv("LANG", "en_US.UTF-8", 1);
+        // Kernel ports are what the test says, and change with a fake event;
+        // the simulator's pty is named, as with "--port", and watched by its node.
         CSerial::SetPortLister([this] { return std::lock_guard(m_portsMutex), m_ports; });
+        m_uevents = std::make_unique<FakeUeventSource>();
         SetMessageBoxHook([this](const std::string& text) { return m_boxes.push_back(text), 1; });
         SetFileChooserHook([this](const FileChooserRequest&, std::string& path) {
             return !(path = m_chosenPath).empty();
@@ -58,6 +62,7 @@ protected:
         m_dialog.reset(), m_device.reset(), m_sim.reset();
         m_transcript.clear(), m_boxes.clear(), m_held = false;
         SetMessageBoxHook({}), SetFileChooserHook({}), CSerial::SetPortLister({});
+        CSerial::SetNamedPorts({}), SetPorts({}), m_uevents.reset();
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -77,11 +82,20 @@ protected:
         std::lock_guard lock(m_portsMutex);
         m_ports = std::move(ports);
     }
+    // A kernel port plugged in or pulled out, with the event that tells of it.
+    void PlugKernelPort(const std::string& name, bool in) {
+        {
+            std::lock_guard lock(m_portsMutex);
+            std::erase(m_ports, name);
+            if (in) m_ports.push_back(name);
+        }
+        ASSERT_TRUE(m_uevents->Send(TtyUevent(in ? "add" : "remove", name)));
+    }
 
     // The transcript keeps all the log pane showed, also what a 512-line clear removed.
     void Start(const ModuleSimulator::Identity& identity = {}, bool open = true) {
         m_sim = std::make_unique<ModuleSimulator>(identity);
-        SetPorts({m_sim->portName()});
+        CSerial::SetNamedPorts({m_sim->portName()});
         m_device = std::make_unique<CComDevice>();
         ConfigureDevice(*m_device);
         m_dialog = std::make_unique<CFenwoldDlg>(m_device.get());
@@ -140,6 +154,7 @@ protected:
     std::mutex m_portsMutex;
     Texts m_ports, m_boxes;
     bool m_held = false;
+    std::unique_ptr<FakeUeventSource> m_uevents;
     std::unique_ptr<ModuleSimulator> m_sim;
     std::unique_ptr<CComDevice> m_device;
     std::unique_ptr<CFenwoldDlg> m_dialog;

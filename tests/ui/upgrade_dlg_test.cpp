@@ -92,7 +92,7 @@ TEST_F(UpgradeDialogTest, OutcomesAndTheRestoreAfter) {
             if (silent && wait) return wait->Button(IDCANCEL)->click();
             m_sim->hangUp();
             if (trouble == kRemovedWatcherFirst)
-                SetPorts({}), BroadcastDeviceChange(DBT_DEVICEREMOVECOMPLETE, port);
+                BroadcastDeviceChange(DBT_DEVICEREMOVECOMPLETE, port);
         });
         Upgrade(path, {false, trouble >= kSilentLoader, restoreAfter});
         const char* last = loads ? "load params complete" : line;
