@@ -25,7 +25,8 @@ function(quorrel_tests dir)
     set(target ${group}_${stem})
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+    # The case names the tests give themselves, not their printed parameters.
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
       PROPERTIES TIMEOUT 120 ENVIRONMENT "${ARG_ENV}")
   endforeach()
 endfunction()

@@ -4,26 +4,13 @@
 
 #include "catalogue/log_record.h"
 #include "link/com_device.h"
+#include "link/reply_kind.h"
 
 namespace {
 
 // Device-side replies are read into fixed buffers of this size, so a reply
 // never costs an allocation.
 constexpr std::uint32_t kReplySize = 4096;
-
-enum class ReplyKind { Ok, Error, Neither };
-
-// "\r\nOK\r\n" anywhere wins, even beside "\r\nERROR\r\n".
-ReplyKind ClassifyReply(const char* reply)
-{
-    if (std::strstr(reply, "\r\nOK\r\n") != nullptr) {
-        return ReplyKind::Ok;
-    }
-    if (std::strstr(reply, "\r\nERROR\r\n") != nullptr) {
-        return ReplyKind::Error;
-    }
-    return ReplyKind::Neither;
-}
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #include "resources/com_option_ids.h"
 #include "resources/dialog_templates.h"
-#include "ui/dialog_result.h"
+#include "resources/dialog_result.h"
 
 namespace {
 

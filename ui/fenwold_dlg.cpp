@@ -425,6 +425,9 @@ void CFenwoldDlg::OnLogMessage(PostedMessage& message) {
 }
 
 bool CFenwoldDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of the application passes here first, a worker's posted
+    // messages included, before their window has taken them in.
+    NotePostedEventArrived(event);
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this) return false;

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/dialog_result.h"
+#include "resources/dialog_result.h"
 #include "ui/qt_text.h"
 
 namespace {

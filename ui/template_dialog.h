@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "ui/dialog_result.h"
-#include "ui/dialog_template.h"
+#include "resources/dialog_result.h"
+#include "resources/dialog_template.h"
 #include "ui/dialog_units.h"
 
 class ComboBox;

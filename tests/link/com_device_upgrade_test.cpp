@@ -106,7 +106,11 @@ TEST_P(UpgradeStopTest, CancelOrHangUp) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HangUpAndFramesSent, UpgradeStopTest,
-                         ::testing::Combine(::testing::Bool(), ::testing::Values(0u, 2u)));
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(0u, 2u)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "HangUp" : "Cancel") +
+                                    "After" + std::to_string(std::get<1>(info.param)) + "Frames";
+                         });
 
 // The port goes away right after the module answered the first frame: the
 // second frame finds no port, so it is neither logged nor counted.

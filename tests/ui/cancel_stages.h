@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/support/module_simulator.h"
-#include "ui/dialog_result.h"
+#include "resources/dialog_result.h"
 #include "ui/wait_dialog.h"
 
 // A stage begins when the module receives the nth unit that starts with
