@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -26,6 +27,56 @@ void SetLogSink(LogSink sink) {
 
 void ClearLogSink() { SetLogSink(nullptr); }
 
+namespace {
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The bytes of data[0, length) that go into one record: at most
+// kLogTextSize - 1, ending before a UTF-8 character that would be cut. A
+// run that does not look like UTF-8 is cut where the record is full.
+std::size_t PieceLength(const char* data, std::size_t length) {
+    constexpr std::size_t kRoom = kLogTextSize - 1;
+    if (length <= kRoom) {
+        return length;
+    }
+    // Back up over the continuation bytes at the cut to the lead byte of
+    // the character they belong to; at most three, as UTF-8 has.
+    std::size_t cut = kRoom;
+    while (cut > kRoom - 3 && IsContinuation(static_cast<unsigned char>(data[cut]))) {
+        --cut;
+    }
+    const auto lead = static_cast<unsigned char>(data[cut]);
+    const bool leadOfCutCharacter = lead >= 0xC0 && cut < kRoom;
+    return leadOfCutCharacter ? cut : kRoom;
+}
+
+void Post(std::unique_ptr<LogRecord> record) {
+    // The sink may have gone while the line was formatted; then the record
+    // is simply dropped.
+    std::lock_guard<std::mutex> lock(g_sinkMutex);
+    if (g_sink) {
+        g_sink(record.release());
+    }
+}
+
+}  // namespace
+
+void LogBytes(int kind, const char* data, std::size_t length) {
+    if (!g_hasSink.load(std::memory_order_acquire) || data == nullptr) {
+        return;
+    }
+    while (length > 0) {
+        const std::size_t piece = PieceLength(data, length);
+        auto record = std::make_unique<LogRecord>();
+        record->kind = kind;
+        std::memcpy(record->text, data, piece);
+        record->length = static_cast<std::int32_t>(piece);
+        Post(std::move(record));
+        data += piece;
+        length -= piece;
+    }
+}
+
 void LogPrintf(int kind, const char* format, ...) {
     if (!g_hasSink.load(std::memory_order_acquire)) {
         return;
@@ -43,10 +94,5 @@ void LogPrintf(int kind, const char* format, ...) {
             record->length = wanted < kLogTextSize ? wanted : kLogTextSize - 1;
         }
     }
-    // The sink may have gone while the line was formatted; then the record
-    // is simply dropped.
-    std::lock_guard<std::mutex> lock(g_sinkMutex);
-    if (g_sink) {
-        g_sink(record.release());
-    }
+    Post(std::move(record));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -21,7 +22,8 @@ constexpr int kLogTextSize = 512;
 struct LogRecord {
     std::int32_t kind = 0;
     char text[kLogTextSize] = {};  // at most 511 bytes, always NUL-terminated
-    std::int32_t length = 0;       // bytes stored in text (0 to 511)
+    std::int32_t length = 0;       // bytes stored in text (0 to 511); may hold NULs
+
 };
 
 // Receives each record; owns it from then on and frees it with `delete`.
@@ -41,3 +43,9 @@ void ClearLogSink();
 // thread. Without a sink it returns at once, without formatting. Text that is
 // data must be passed as the argument of "%s", never as the format.
 void LogPrintf(int kind, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Hands bytes to the sink as they are, NUL bytes included, cut into as many
+// records as they need, in order; any thread. A cut never falls inside a
+// UTF-8 character that ends within reach, so the pieces show the same text
+// one record would have. Nothing for a length of 0.
+void LogBytes(int kind, const char* data, std::size_t length);

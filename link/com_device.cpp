@@ -4,6 +4,7 @@
 #include "link/com_device.h"
 
 #include "catalogue/app_directory.h"
+#include "catalogue/lang_text.h"
 #include "catalogue/log_record.h"
 #include "link/serial_open_error.h"
 #include "platform/profile.h"
@@ -108,7 +109,7 @@ bool CComDevice::Open(std::string portName, const ComPortSettings& settings)
         const std::string group = failure.error == OpenError::PermissionDenied
                                       ? DeviceNodeGroup("/dev/" + portName)
                                       : std::string();
-        LogPrintf(LOG_ERROR, "%s", DescribeOpenFailure(failure, group).c_str());
+        LogPrintf(LOG_ERROR, "%s", DescribeOpenFailure(failure, group, g_language).c_str());
         return false;
     }
     LogPrintf(LOG_INFO, "open %s success", portName.c_str());

@@ -23,9 +23,10 @@ struct OpenFailure {
 // outcome.
 OpenFailure DecodeSystemError(int error);
 
-// One line in plain English. group: the group that owns the port's device
-// node, "" when unknown.
-std::string DescribeOpenFailure(const OpenFailure& failure, const std::string& group);
+// One line in plain words, in Chinese for language 2, else in English.
+// group: the group that owns the port's device node, "" when unknown.
+std::string DescribeOpenFailure(const OpenFailure& failure, const std::string& group,
+                                int language);
 
 // The name of the group that owns the node at path; "" when it cannot be told.
 std::string DeviceNodeGroup(const std::string& path);

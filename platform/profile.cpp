@@ -237,38 +237,6 @@ std::string EditedContent(const std::string& content, const std::string& section
     return out;
 }
 
-bool WriteAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Writes a temporary file beside the target and renames it over the target.
-bool ReplaceFile(const std::string& file, std::string_view content, mode_t mode)
-{
-    std::string temp = file + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), file.c_str()) == 0) {
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
-}
-
 }  // namespace
 
 int ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
@@ -287,27 +255,68 @@ std::string ReadProfileString(const std::string& section, const std::string& key
     return LookupValue(section, key, file).value_or(defaultValue);
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& file)
+namespace {
+
+bool ValidEntry(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) ||
-        HasLineBreak(key) || HasLineBreak(value) || section.find(']') != std::string::npos ||
-        key.find('=') != std::string::npos || Trim(key).front() == ';' ||
-        Trim(key).front() == '[') {
-        return false;
+    return !Trim(section).empty() && !Trim(key).empty() && !HasLineBreak(section) &&
+           !HasLineBreak(key) && !HasLineBreak(value) && section.find(']') == std::string::npos &&
+           key.find('=') == std::string::npos && Trim(key).front() != ';' &&
+           Trim(key).front() != '[';
+}
+
+bool Fail(FileWriteFailure* failure, FileWriteStep step, int error)
+{
+    if (failure != nullptr) {
+        *failure = {step, error};
+    }
+    return false;
+}
+
+}  // namespace
+
+bool WriteProfileStrings(const std::string& section, const ProfileEntries& entries,
+                         const std::string& file, FileWriteFailure* failure)
+{
+    for (const auto& [key, value] : entries) {
+        if (!ValidEntry(section, key, value)) {
+            return Fail(failure, FileWriteStep::kOpen, EINVAL);
+        }
+    }
+    std::string target;
+    int error = 0;
+    if (!ResolveWriteTarget(file, target, error)) {
+        return Fail(failure, FileWriteStep::kOpen, error);
     }
     std::string content;
-    mode_t mode = 0644;
     struct stat info {};
-    if (::stat(file.c_str(), &info) == 0) {
-        std::optional<std::string> existing = ReadBoundedFile(file);
+    if (::stat(target.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            return Fail(failure, FileWriteStep::kOpen, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        }
+        std::optional<std::string> existing = ReadBoundedFile(target);
         if (!existing) {
-            return false;  // not a regular file, unreadable or too large: leave it alone
+            // Unreadable or too large: rewriting it from nothing would lose it.
+            return Fail(failure, FileWriteStep::kOpen,
+                        info.st_size > static_cast<off_t>(kMaxProfileFileBytes) ? EFBIG : EACCES);
         }
         content = std::move(*existing);
-        mode = info.st_mode & 07777;
     } else if (errno != ENOENT) {
-        return false;
+        return Fail(failure, FileWriteStep::kOpen, errno);
     }
-    return ReplaceFile(file, EditedContent(content, section, key, value), mode);
+    for (const auto& [key, value] : entries) {
+        content = EditedContent(content, section, key, value);
+    }
+    const FileWriteFailure result = ReplaceFileWhole(target, content);
+    if (result.step != FileWriteStep::kNone) {
+        return Fail(failure, result.step, result.error);
+    }
+    return true;
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& file,
+                        FileWriteFailure* failure)
+{
+    return WriteProfileStrings(section, {{key, value}}, file, failure);
 }

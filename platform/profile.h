@@ -10,6 +10,10 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/replace_file.h"
 
 // Larger files are refused: nobody writes a settings file this big, and
 // reading one whole on the UI thread would freeze the window.
@@ -28,10 +32,19 @@ std::string ReadProfileString(const std::string& section, const std::string& key
 
 // Replaces the first matching key's value, or adds the key at the end of the
 // first matching section, or adds the section at the end of the file; every
-// other line stays byte for byte. The new file replaces the old one by rename,
-// so a reader sees either the old or the new file, never a torn one. False
+// other line stays byte for byte. The file is replaced whole (see
+// ReplaceFileWhole): a reader sees either the old or the new file, a
+// read-only file is left alone, a symbolic link is written through. False
 // when the file cannot be written, is too large, or when a name or the value
 // holds a line break (or a section name holds ']'), which would break the
-// file's structure.
+// file's structure; failure, when given, then says why.
 bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& file);
+                        const std::string& value, const std::string& file,
+                        FileWriteFailure* failure = nullptr);
+
+// Several keys of one section in one replacement of the file, in order, as
+// WriteProfileString would write them one after the other: all of them are
+// saved, or none.
+using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
+bool WriteProfileStrings(const std::string& section, const ProfileEntries& entries,
+                         const std::string& file, FileWriteFailure* failure = nullptr);

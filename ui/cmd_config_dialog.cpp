@@ -16,6 +16,7 @@
 #include "resources/dialog_templates.h"
 #include "ui/command_bytes.h"
 #include "ui/controls.h"
+#include "ui/file_write_reason.h"
 #include "ui/lang_captions.h"
 
 namespace {
@@ -126,19 +127,22 @@ void CCmdConfigDialog::SendCommand() {
 }
 
 void CCmdConfigDialog::SaveSettings() {
-    auto write = [this](const char* key, const std::string& value) {
-        WriteProfileString(kSection, key, value, m_iniPath);
+    // One replacement of the file for the four keys: all are saved or none.
+    const ProfileEntries entries{
+        {"CmdHex", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_HEX))},
+        {"SendTimer", GetDlgItemText(IDC_CMD_EDIT_PERIOD)},
+        {"SendTimerState", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_SENDTIMER))},
+        {"SendNewLine", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_NEWLINE))},
     };
-    write("CmdHex", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_HEX)));
-    write("SendTimer", GetDlgItemText(IDC_CMD_EDIT_PERIOD));
-    write("SendTimerState", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_SENDTIMER)));
-    write("SendNewLine", std::to_string(IsDlgButtonChecked(IDC_CMD_CHECK_NEWLINE)));
+    FileWriteFailure failure;
+    if (!WriteProfileStrings(kSection, entries, m_iniPath, &failure))
+        LogSettingsNotSaved(m_iniPath, failure);
 }
 
 void CCmdConfigDialog::OnReceive(char* data, unsigned long length, void* /*user*/) {
-    if (data == nullptr || length == 0) return;
-    const std::string text(data, strnlen(data, length));
-    LogPrintf(LOG_RAW, "%s", text.c_str());
+    // Every byte, as many records as it takes: a zero byte or a reply longer
+    // than one record must not hide what follows it.
+    if (data != nullptr) LogBytes(LOG_RAW, data, length);
 }
 
 void CCmdConfigDialog::OnDestroy() {

@@ -21,6 +21,7 @@
 #include "ui/combo_box.h"
 #include "ui/controls.h"
 #include "ui/device_version.h"
+#include "ui/file_write_reason.h"
 #include "ui/message_box.h"
 #include "ui/pages/claa_setting_dlg.h"
 #include "ui/pages/io_config_dialog.h"
@@ -400,7 +401,11 @@ void CFenwoldDlg::OnBnClickedHexShow() {
 }
 
 bool CFenwoldDlg::WriteConfigInt(const char* key, int value) {
-    return WriteProfileString(kConfigSection, key, std::to_string(value), m_iniPath);
+    FileWriteFailure failure;
+    if (WriteProfileString(kConfigSection, key, std::to_string(value), m_iniPath, &failure))
+        return true;
+    LogSettingsNotSaved(m_iniPath, failure);
+    return false;
 }
 
 void CFenwoldDlg::OnMenuEnglish() { SetLanguage(1); }

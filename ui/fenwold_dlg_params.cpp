@@ -11,6 +11,7 @@
 #include "ui/file_chooser.h"
 #include "ui/message_box.h"
 #include "ui/pages/config_page_helper.h"
+#include "ui/file_write_reason.h"
 #include "ui/param_file.h"
 #include "ui/wait_dialog.h"
 
@@ -127,8 +128,9 @@ void CFenwoldDlg::ExportConfig() {
     if (!ChooseFile(ParamFileRequest(true), path, this)) return;
     ParamValueMap values;
     CollectParams(values, m_pDevice->m_supportedParams);
-    if (!WriteParamFile(path, *m_pDevice, values)) {
-        MessageBox(GetLangText(TEXT_FAILED_OPEN_FILE), this);
+    const FileWriteFailure failure = WriteParamFile(path, *m_pDevice, values);
+    if (failure.step != FileWriteStep::kNone) {
+        MessageBox(ExportFailureMessage(failure), this);
         return;
     }
     MessageBox(GetLangText(TEXT_EXPORT_SUCCESS), this);

@@ -46,8 +46,10 @@ std::string FormatLogEntry(int kind, const char* text, int length, bool hex,
     std::string body;
     if (hex) {
         body = FormatHexBytes(text, length);
-    } else if (text != nullptr) {
-        body = text;
+    } else if (text != nullptr && length > 0) {
+        // Every stored byte, a NUL too: the pane draws it as it draws any
+        // other control byte, and the text after it stays in view.
+        body.assign(text, static_cast<size_t>(std::min(length, kLogTextSize - 1)));
     }
     if (kind == LOG_RAW) return body;
 

@@ -22,8 +22,8 @@ std::string FormatHexBytes(const char* bytes, int count);
 
 // One log entry as the pane shows it, with "\r\n" line breaks: kinds 0 to 2
 // get a time stamp and a prefix, kind 4 is the body alone, every other kind
-// is framed like an information line. With hex the body is FormatHexBytes
-// over `length` bytes; otherwise the text up to its first NUL.
+// is framed like an information line. The body is the `length` bytes of
+// text, NULs included, or FormatHexBytes over them with hex.
 std::string FormatLogEntry(int kind, const char* text, int length, bool hex, const LogClock& clock);
 
 // The main dialog's log pane: appends entries at the end whatever the user

@@ -1,9 +1,13 @@
 #include <QApplication>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "link/serial.h"
+#include "link/serial_port_list.h"
 #include "ui/fenwold_app.h"
 
 CFenwoldApp theApp;
@@ -17,6 +21,16 @@ void AddPortsFromArguments(int argc, char** argv) {
     std::vector<std::string> named;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0) named.push_back(argv[++i]);
+    }
+    // A name that is not there yet stays watched, but a typing error must not
+    // pass without a word.
+    const std::vector<std::string> present = ExistingPortNodes(named);
+    std::set<std::string> told;
+    for (const std::string& name : named) {
+        if (std::find(present.begin(), present.end(), name) == present.end() &&
+            told.insert(name).second) {
+            std::fprintf(stderr, "no such port: %s; it is listed when it appears\n", name.c_str());
+        }
     }
     CSerial::SetNamedPorts(std::move(named));
 }

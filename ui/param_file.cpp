@@ -1,6 +1,8 @@
 #include "ui/param_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "catalogue/config_param.h"
 #include "link/at_command.h"
@@ -30,13 +32,19 @@ ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& te
     return values;
 }
 
-bool WriteParamFile(const std::string& path, const CComDevice& device,
-                    const ParamValueMap& values) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    device.WriteParamLines(values, file);
-    // A full disk shows only in the error flag or at the close: the user must
-    // not be told the export succeeded.
-    const bool written = std::ferror(file) == 0;
-    return std::fclose(file) == 0 && written;
+FileWriteFailure WriteParamFile(const std::string& path, const CComDevice& device,
+                                const ParamValueMap& values) {
+    // The lines are gathered in memory first: the file is replaced whole, so
+    // a failure halfway never leaves a cut export in place of a good one.
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    if (stream == nullptr) return {FileWriteStep::kOpen, errno};
+    device.WriteParamLines(values, stream);
+    const bool formatted = std::ferror(stream) == 0;
+    std::fclose(stream);
+    const std::string content(buffer != nullptr ? buffer : "", size);
+    std::free(buffer);
+    if (!formatted) return {FileWriteStep::kWrite, ENOMEM};
+    return ReplaceFileWhole(path, content);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "link/com_device.h"
+#include "platform/replace_file.h"
 
 // The parameter file of export and import: one line per parameter, its reply
 // tag, ":" and the value, ended by "\r\n".
@@ -24,6 +25,7 @@ bool ReadParamFileText(const std::string& path, std::string& text);
 // ignored.
 ParamValueMap ParseParamFileText(const CComDevice& device, const std::string& text);
 
-// Writes one line per known parameter of `values`; false when the file cannot
-// be opened for writing.
-bool WriteParamFile(const std::string& path, const CComDevice& device, const ParamValueMap& values);
+// Writes one line per known parameter of `values`, replacing the file whole:
+// on any failure the file that was there stays as it was.
+FileWriteFailure WriteParamFile(const std::string& path, const CComDevice& device,
+                                const ParamValueMap& values);

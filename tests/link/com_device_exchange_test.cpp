@@ -129,9 +129,8 @@ TEST_F(ExchangeTest, OpenAndCloseStateRules) {
     EXPECT_EQ(log.Count(LOG_INFO, "open pts/does-not-exist fail"), 1);
     ASSERT_FALSE(log.Lines().empty());
     EXPECT_EQ(log.Lines().back(),
-              std::pair(int(LOG_ERROR), std::string("no such serial port: it was unplugged, or "
-                                                    "the name is wrong")))
-        << "the reason follows the failure";
+              std::pair(int(LOG_ERROR), std::string("没有这个串口：它已被拔出，或名称有误")))
+        << "the reason follows the failure, in the interface language (Chinese until settled)";
     EXPECT_TRUE(device.m_portName.empty());
 
     // The record keeps stop bits before parity; CSerial takes them the other way round.

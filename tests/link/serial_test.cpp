@@ -12,6 +12,7 @@
 #include <future>
 #include <thread>
 
+#include "catalogue/lang_text.h"
 #include "tests/link/com_device_fixture.h"
 #include "tests/support/pty.h"
 
@@ -144,26 +145,34 @@ TEST_F(SerialTest, PermissionDeniedNamesTheNodesGroup) {
     // Owned as a serial port is: root, group dialout, 0660.
     ASSERT_EQ(::chown(pty_.slavePath().c_str(), 0, dialout->gr_gid), 0);
     ASSERT_EQ(::chmod(pty_.slavePath().c_str(), 0660), 0);
-    LogCapture log;
-    CComDevice device;
-    OpenFailure failure;
-    bool opened = true;
-    std::thread stranger([&] {
-        const uid_t nobody = 65534;
-        if (::syscall(SYS_setresuid, nobody, nobody, nobody) != 0) return;
-        opened = device.Open(pty_.portName(), kDefaultPort);
-        failure = device.m_serial.LastOpenFailure();
-    });
-    stranger.join();
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(failure.error, OpenError::PermissionDenied);
-    EXPECT_EQ(failure.systemError, EACCES);
-    const std::vector<std::pair<int, std::string>> lines = {
-        {LOG_INFO, "open " + pty_.portName() + " fail"},
-        {LOG_ERROR,
-         "permission denied: the port belongs to group dialout; add yourself with "
-         "\"sudo usermod -aG dialout $USER\", then log out and in again"}};
-    EXPECT_EQ(log.Lines(), lines);
+    // The reason is given in the interface language.
+    const std::pair<int, std::string> reasons[] = {
+        {1, "permission denied: the port belongs to group dialout; add yourself with "
+            "\"sudo usermod -aG dialout $USER\", then log out and in again"},
+        {2, "没有权限：该端口属于 dialout 组；用 \"sudo usermod -aG dialout $USER\" "
+            "把自己加入该组，然后注销并重新登录"}};
+    const int savedLanguage = g_language;
+    for (const auto& [language, reason] : reasons) {
+        g_language = language;
+        LogCapture log;
+        CComDevice device;
+        OpenFailure failure;
+        bool opened = true;
+        std::thread stranger([&] {
+            const uid_t nobody = 65534;
+            if (::syscall(SYS_setresuid, nobody, nobody, nobody) != 0) return;
+            opened = device.Open(pty_.portName(), kDefaultPort);
+            failure = device.m_serial.LastOpenFailure();
+        });
+        stranger.join();
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(failure.error, OpenError::PermissionDenied);
+        EXPECT_EQ(failure.systemError, EACCES);
+        const std::vector<std::pair<int, std::string>> lines = {
+            {LOG_INFO, "open " + pty_.portName() + " fail"}, {LOG_ERROR, reason}};
+        EXPECT_EQ(log.Lines(), lines);
+    }
+    g_language = savedLanguage;
 }
 
 TEST_F(SerialTest, ClosedPortDoesNothing) {

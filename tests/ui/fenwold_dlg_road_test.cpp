@@ -121,11 +121,11 @@ TEST_F(ParamFileTest, ExportThenImportRoundTripAndOddFiles) {
     Click(IDC_BUTTON_EXPORT);
     ASSERT_EQ(m_boxes, Texts{"Export configuration success"});
     const std::string file = ReadFile(m_chosenPath), itv = m_sim->value("AT_ITV");
-    // A full disk must not be reported as a successful export.
+    // A device is never replaced by an export, nor reported as one.
     m_chosenPath = "/dev/full";
     m_boxes.clear();
     Click(IDC_BUTTON_EXPORT);
-    EXPECT_EQ(m_boxes, Texts{"Failed to open file"});
+    EXPECT_EQ(m_boxes, Texts{"Failed to open file\nIt is not a regular file."});
     m_boxes.clear();
     m_chosenPath = m_folder + "/ConfigFile.ini";
     // Every line ends in CR LF, and no CR or LF stands anywhere else.
@@ -170,7 +170,8 @@ TEST_F(ParamFileTest, FileProblemsAndNoModule) {
     }
     EXPECT_EQ(std::filesystem::file_size(m_folder + "/empty.ini"), 0u);
     EXPECT_EQ(m_boxes, (Texts{"Export configuration success", "Failed to import configuration",
-                              "Failed to open file", "Failed to open file"}));
+                              "Failed to open file\nThe folder does not exist.",
+                              "Failed to open file"}));
 }
 
 // Anything but a regular file of at most 1 MiB is refused before it is read, as a file that

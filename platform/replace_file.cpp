@@ -1,0 +1,181 @@
+#include "platform/replace_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// As the kernel's own bound on a chain of links.
+constexpr int kMaxLinkHops = 40;
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data, int& error) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = errno;
+            return false;
+        }
+        if (n == 0) {
+            error = EIO;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// A name beside the target that nobody else uses; the caller creates it with
+// O_EXCL, so a clash only costs another try.
+std::string TemporaryName(const std::string& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".%ld.%x%x.tmp", static_cast<long>(::getpid()),
+                  static_cast<unsigned>(now) ^ attempt, counter.fetch_add(1));
+    return target + suffix;
+}
+
+int CreateTemporary(const std::string& target, std::string& name, int& error) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        name = TemporaryName(target, attempt);
+        // 0666: the kernel applies the umask, as it does for fopen's new file.
+        const int fd =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            return fd;
+        }
+        if (errno != EEXIST) {
+            error = errno;
+            return -1;
+        }
+    }
+    error = EEXIST;
+    return -1;
+}
+
+// The rename is on the disk only once the folder is: without this a power cut
+// can bring back the old file after the tool said it saved the new one.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+bool ResolveWriteTarget(const std::string& path, std::string& target, int& error) {
+    target = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return true;  // a file, a folder, or nothing yet: the write decides
+        }
+        std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
+                                 1);
+        const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
+        if (n < 0) {
+            error = errno;
+            return false;
+        }
+        if (static_cast<std::size_t>(n) >= buffer.size()) {
+            error = ENAMETOOLONG;  // the link changed while it was read
+            return false;
+        }
+        const std::string link(buffer.data(), static_cast<std::size_t>(n));
+        if (link.empty()) {
+            error = ENOENT;
+            return false;
+        }
+        target = (link.front() == '/') ? link : FolderOf(target) + "/" + link;
+    }
+    error = ELOOP;
+    return false;
+}
+
+FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view content) {
+    std::string target;
+    int error = 0;
+    if (!ResolveWriteTarget(path, target, error)) {
+        return {FileWriteStep::kOpen, error};
+    }
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+        return {FileWriteStep::kOpen, errno};
+    }
+    if (exists) {
+        if (S_ISDIR(info.st_mode)) {
+            return {FileWriteStep::kOpen, EISDIR};
+        }
+        // A rename would replace a device or a pipe with a plain file.
+        if (!S_ISREG(info.st_mode)) {
+            return {FileWriteStep::kOpen, EINVAL};
+        }
+        // access() lets root write anything, so the mode is looked at first.
+        if ((info.st_mode & 0222) == 0) {
+            return {FileWriteStep::kReadOnly, EACCES};
+        }
+        if (::access(target.c_str(), W_OK) != 0) {
+            return {FileWriteStep::kReadOnly, errno};
+        }
+    }
+
+    std::string temp;
+    const int fd = CreateTemporary(target, temp, error);
+    if (fd < 0) {
+        return {FileWriteStep::kOpen, error};
+    }
+    bool ok = true;
+    if (exists) {
+        // The owner first: changing it may clear set-id bits that the mode
+        // then puts back. Only root may give a file away; others keep theirs.
+        if (::fchown(fd, info.st_uid, info.st_gid) != 0 && errno != EPERM) {
+            error = errno;
+            ok = false;
+        }
+        if (ok && ::fchmod(fd, info.st_mode & 07777) != 0) {
+            error = errno;
+            ok = false;
+        }
+    }
+    ok = ok && WriteAll(fd, content, error);
+    if (ok && ::fsync(fd) != 0) {
+        error = errno;
+        ok = false;
+    }
+    // Some file systems report a full disk only at the close.
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return {FileWriteStep::kWrite, error};
+    }
+    SyncFolder(FolderOf(target));
+    return {};
+}
