@@ -8,12 +8,12 @@
 #include <cstddef>
 #include <string>
 
-// Where the process may make a mount namespace of its own (root, one
-// thread), a tmpfs of `bytes` is mounted over the folder in it, and a write
-// past it fails with ENOSPC; the mount goes with the process. Elsewhere a
-// file-size limit of `bytes` is set on the whole process, with SIGXFSZ
-// ignored, and a write past it fails with EFBIG. Either is undone by the
-// destructor. Files written in the folder before must stay well below bytes.
+// Where the process may make a mount namespace of its own (as root), a tmpfs
+// of `bytes` is mounted over the folder in it, and a write past it fails with
+// ENOSPC; the mount goes with the process. It hides what the folder held, so
+// a test writes its files after. Elsewhere a file-size limit of `bytes` is
+// set on the whole process, with SIGXFSZ ignored, and a write past it fails
+// with EFBIG. Either is undone by the destructor.
 class SmallDisk {
 public:
     SmallDisk(std::string folder, std::size_t bytes);
