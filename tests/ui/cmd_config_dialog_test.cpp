@@ -3,6 +3,7 @@
 
 #include "resources/cmd_dialog_ids.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
+#include "ui/log_view.h"
 
 using Clock = ModuleSimulator::Clock;
 using std::chrono::milliseconds;
@@ -121,4 +122,32 @@ TEST_F(CommandWindowTest, SettingsAreWrittenAtClosingAndTheTimerKeysReadAtOpenin
     for (const char* line : {"CmdHex=1", "SendTimer=250", "SendTimerState=0", "SendNewLine=1"})
         EXPECT_NE(ReadFile(m_folder + "/ParamCfg.ini").find(line), std::string::npos) << line;
     Modal<Window>([&](Window& window) { EXPECT_EQ(state(window), "+++ 250 0 0 0"); });
+}
+
+// A reply longer than one log record, or one that holds a zero byte, is shown whole and in
+// order, as text and in hex; a zero byte shows as the pane shows any other control byte.
+TEST_F(CommandWindowTest, EveryReceivedByteIsShownInOrder) {
+    std::string list;
+    for (int i = 0; i < 40; ++i)
+        list += "+L" + std::to_string(i) + ":" + std::string(46, char('a' + i % 26)) + "\r\n";
+    list += "\r\nOK\r\n";
+    const std::string zero("AB\0CD\r\nOK\r\n", 11);
+    const auto withoutCr = [](std::string text) { return std::erase(text, '\r'), text; };
+    const std::tuple<std::string, bool, std::string> rows[] = {  // reply, hex, the pane shows
+        {list, false, withoutCr(list)},
+        {list, true, FormatHexBytes(list.data(), static_cast<int>(list.size()))},
+        {zero, false, std::string("AB\0CD\nOK\n", 9)},
+        {zero, true, "41420043440D0A4F4B0D0A"}};
+    ASSERT_GT(list.size(), 4u * 511);
+    m_sim->setFault(SimFault::Garbage, "AT+LIST");
+    for (const auto& [reply, hex, shown] : rows) {
+        m_sim->setGarbage(reply);
+        m_dialog->CheckDlgButton(IDC_CHECK_HEXSHOW, hex);
+        const size_t from = m_transcript.size();
+        Modal<Window>([&](Window& window) {
+            Send(window, "AT+LIST", false, true);
+            EXPECT_TRUE(WaitFor([&] { return m_transcript.find(shown, from) != std::string::npos; }))
+                << "hex " << hex << ": " << m_transcript.substr(from);
+        });
+    }
 }
