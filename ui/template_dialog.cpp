@@ -29,14 +29,14 @@ QString ToQString(const char* text) { return QString::fromUtf8(text != nullptr ?
 QWidget* MakeEdit(const ControlTemplate& row, QWidget* parent) {
     if (row.style & kMultiLine) {
         auto* edit = new QPlainTextEdit(parent);
-        edit->setReadOnly(row.style & kReadOnly);
+        if (row.style & kReadOnly) SetEditReadOnly(edit);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         SetWindowText(edit, row.text);
         return edit;
     }
     auto* edit = new QLineEdit(parent);
-    edit->setReadOnly(row.style & kReadOnly);
+    if (row.style & kReadOnly) SetEditReadOnly(edit);
     if (row.style & kDigitsOnly) {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
