@@ -3,9 +3,13 @@
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
+# The two faces are the ones every dialog is drawn in.
 PACKAGES := g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev qt6-base-dev libgl-dev fonts-wqy-zenhei \
-            qt6-translations-l10n
+            libbenchmark-dev qt6-base-dev libgl-dev fonts-dejavu-core fonts-wqy-zenhei \
+            qt6-translations-l10n locales
+# The picture tests also run under these (tests/CMakeLists.txt): a desktop's
+# locale decides which faces fontconfig offers first.
+TEST_LOCALES := en_US.UTF-8 zh_CN.UTF-8
 
 .PHONY: run test build deps bench tsan asan fuzz clean
 
@@ -59,16 +63,28 @@ fuzz: deps
 	done; \
 	if [ -n "$$failed" ]; then echo "fuzz: found faults in:$$failed (inputs in build-fuzz/)"; exit 1; fi
 
-# Asks dpkg first, so a machine that has everything pays nothing.
+# Asks dpkg and locale first, so a machine that has everything pays nothing.
+# Locales are generated the Debian way, listed in /etc/locale.gen, so that a
+# later locale-gen keeps them.
 deps:
-	@missing=""; for p in $(PACKAGES) $(SANITIZER_PACKAGES); do \
+	@if [ "$$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi; \
+	missing=""; for p in $(PACKAGES) $(SANITIZER_PACKAGES); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
-	  if [ "$$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi; \
 	  $$sudo apt-get update -q && \
-	  DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q --no-install-recommends $$missing; \
+	  DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q --no-install-recommends $$missing || exit 1; \
+	fi; \
+	missing=""; for l in $(TEST_LOCALES); do \
+	  locale -a | grep -qx "$${l%.UTF-8}.utf8" || missing="$$missing $$l"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Generating locales:$$missing"; \
+	  for l in $$missing; do \
+	    grep -qx "$$l UTF-8" /etc/locale.gen || echo "$$l UTF-8" | $$sudo tee -a /etc/locale.gen >/dev/null; \
+	  done; \
+	  $$sudo locale-gen; \
 	fi
 
 clean:

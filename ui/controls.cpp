@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -103,6 +104,25 @@ int GetCheck(const QWidget* control) {
 
 void SetCheck(QWidget* control, int check) {
     if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setChecked(check != 0);
+}
+
+void SetEditReadOnly(QWidget* control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setReadOnly(true);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(control)) {
+        edit->setReadOnly(true);
+    } else {
+        return;
+    }
+    // The face is the parent's: a style may give edits a palette of their
+    // own. Only the base role is set, so every other colour still follows
+    // the dialog.
+    const QWidget* dialog = control->parentWidget() != nullptr ? control->parentWidget() : control;
+    QPalette palette = control->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setBrush(group, QPalette::Base, dialog->palette().brush(group, QPalette::Window));
+    }
+    control->setPalette(palette);
 }
 
 bool IsEditControl(const QWidget* control) {

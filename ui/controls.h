@@ -23,6 +23,11 @@ bool IsWindowVisible(const QWidget* control);  // the control's own visibility f
 int GetCheck(const QWidget* control);
 void SetCheck(QWidget* control, int check);
 
+// Edit (single or multi-line): read-only, and drawn on the dialog's face
+// colour as Windows draws such an edit, so that it does not look like a box
+// to type in. Its text stays selectable and copyable.
+void SetEditReadOnly(QWidget* control);
+
 // Kind tests used where a Part dispatches on a control's class.
 bool IsEditControl(const QWidget* control);   // QLineEdit or QPlainTextEdit
 bool IsComboControl(const QWidget* control);  // ComboBox

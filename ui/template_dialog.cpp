@@ -1,8 +1,5 @@
 #include "ui/template_dialog.h"
 
-#include <algorithm>
-
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,12 +13,14 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/combo_box.h"
 #include "ui/controls.h"
+#include "ui/dialog_font.h"
 #include "ui/group_box.h"
-#include "ui/tab_control.h"
 #include "ui/posted_message.h"
+#include "ui/tab_control.h"
 
 namespace {
 
@@ -30,14 +29,14 @@ QString ToQString(const char* text) { return QString::fromUtf8(text != nullptr ?
 QWidget* MakeEdit(const ControlTemplate& row, QWidget* parent) {
     if (row.style & kMultiLine) {
         auto* edit = new QPlainTextEdit(parent);
-        edit->setReadOnly(row.style & kReadOnly);
+        if (row.style & kReadOnly) SetEditReadOnly(edit);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         SetWindowText(edit, row.text);
         return edit;
     }
     auto* edit = new QLineEdit(parent);
-    edit->setReadOnly(row.style & kReadOnly);
+    if (row.style & kReadOnly) SetEditReadOnly(edit);
     if (row.style & kDigitsOnly) {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
@@ -67,8 +66,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* pa
     : QDialog(parent),
       m_template(dialogTemplate),
       m_queue(std::make_unique<PostedMessageQueue>(this)) {
-    QFont font = QApplication::font();
-    font.setPointSize(m_template.pointSize > 0 ? m_template.pointSize : 8);
+    const QFont font = DialogFont(m_template.pointSize > 0 ? m_template.pointSize : 8);
     setFont(font);
     m_units = DialogUnits::ForFont(font);
 

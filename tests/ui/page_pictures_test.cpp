@@ -2,7 +2,7 @@
 // text is drawn whole in the dialog font, every item of a combo box fits its
 // closed box, no group frame runs through a control, no control overlaps its
 // neighbour or leaves its window. Pictures go to page_pictures/ beside this
-// test program, for a reviewer to look at.
+// test program, for a reviewer to look at, one set per locale it ran under.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStyleOptionComboBox>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -158,12 +159,23 @@ QString PictureFolder() {
     return folder;
 }
 
-// Checks the window's layout and keeps its picture as <name>_<en|zh>.png.
+// The locale fontconfig takes the desktop's languages from, as the program
+// was started: the main dialog's fixture sets LANG for the interface language.
+const QString kDesktopLocale = [] {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return QString::fromLocal8Bit(value);
+    }
+    return QStringLiteral("C");
+}();
+
+// Checks the window's layout and keeps its picture as
+// <name>_<en|zh>@<locale>.png, so the runs under each locale keep theirs.
 void CheckAndPicture(QWidget& window, const std::string& name, int language) {
     EXPECT_EQ(LayoutProblems(window), "") << name << " in language " << language;
-    const QString path =
-        QString("%1/%2_%3.png")
-            .arg(PictureFolder(), QString::fromStdString(name), language == 2 ? "zh" : "en");
+    const QString path = QString("%1/%2_%3@%4.png")
+                             .arg(PictureFolder(), QString::fromStdString(name),
+                                  language == 2 ? "zh" : "en", kDesktopLocale);
     EXPECT_TRUE(window.grab().save(path)) << path.toStdString();
 }
 
