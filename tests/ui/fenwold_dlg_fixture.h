@@ -118,28 +118,25 @@ protected:
         menu ? m_dialog->Menu()->Item(id)->trigger() : m_dialog->Button(id)->click();
         Settle();
     }
-    // Hands out everything already posted (log records, state changes); the
-    // queue's slices may need several turns of the event loop.
-    static void Settle() {
-        for (int turn = 0; turn < 100000; ++turn) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-            if (!PostedMessageQueue::AnyPending()) return;
-        }
-    }
+    // Hands out everything already posted (log records, state changes).
+    static void Settle() { EXPECT_TRUE(DrainPostedMessages()) << "posted messages never ran out"; }
     template <class D>
     int Modal(const std::function<void(D&)>& steps) {
         D dialog(m_dialog.get(), m_device.get());
         return RunModal(dialog, [&] { steps(dialog); });
     }
-    // Polls under whatever modal loop runs; acts once condition holds (m_held) or after 5 s.
-    void WhenTrue(std::function<bool()> condition, std::function<void()> action, int tries = 1000) {
+    // Polls under whatever modal loop runs; acts once condition holds (m_held) or after kHangBound.
+    void WhenTrue(std::function<bool()> condition, std::function<void()> action,
+                  QDeadlineTimer deadline = QDeadlineTimer(kHangBound)) {
         QTimer::singleShot(5, m_dialog.get(), [=, this] {
-            if (!(m_held = condition()) && tries > 1) return WhenTrue(condition, action, tries - 1);
+            if (!(m_held = condition()) && !deadline.hasExpired())
+                return WhenTrue(condition, action, deadline);
             action();
         });
     }
-    bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
+    bool WaitFor(const std::function<bool()>& done) {
+        return QTest::qWaitFor(done, static_cast<int>(kHangBound.count()));
+    }
     bool LogHas(const std::string& text) const { return m_transcript.find(text) != text.npos; }
     std::string Logged(const std::function<void()>& action) {  // what the log gained meanwhile
         const size_t before = m_transcript.size();
