@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <mutex>
 
+#include "tests/support/log_capture.h"
 #include "tests/ui/page_test_support.h"
 #include "ui/port_watcher.h"
 #include "ui/posted_message.h"
@@ -37,28 +37,17 @@ const std::string kSmallProfile[] = {"CONFIG_ID_DEVICE_ID", "CONFIG_ID_POWER",
 class WaitDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_device.LoadAtCommands();
-        m_device.LoadConfigParams();
-        m_device.SetVersionParser(ParseProductVersion);
+        LoadDeviceTables(m_device);
         m_device.RegisterVersionParams("", "", "", "", "", kSmallProfile, nullptr);
         // A LoRaWAN module stands for a recognised module that supports nothing.
         m_device.RegisterVersionParams("", "", "LRWAN", "", "", nullptr, kSmallProfile);
-        SetLogSink([this](LogRecord* record) {
-            std::lock_guard<std::mutex> lock(m_logMutex);
-            if (record->kind == LOG_INFO || record->kind == LOG_ERROR) {
-                m_log += (record->kind == LOG_ERROR ? " | error: " : " | info: ") +
-                         std::string(record->text, record->length);
-            }
-            delete record;
-        });
     }
-    void TearDown() override { ClearLogSink(), m_device.Close(); }
+    void TearDown() override { m_device.Close(); }
     void Open() {  // a new module on a new port
         m_device.Close();
         m_sim = std::make_unique<Sim>();
-        ASSERT_TRUE(m_device.Open(m_sim->portName(), ComPortSettings{115200, 8, 0, 0}));
-        std::lock_guard<std::mutex> lock(m_logMutex);
-        m_log.clear();
+        ASSERT_TRUE(OpenOn(m_device, *m_sim));
+        m_log.Clear();
     }
     WaitJob Job(int op, std::string file = {}, int blockSize = 4096) {
         WaitJob job;
@@ -71,8 +60,8 @@ protected:
         return job;
     }
     std::string Image(const std::string& bytes, const char* name = "image.bin") {
-        std::ofstream(m_settings.folder / name, std::ios::binary) << bytes;
-        return (m_settings.folder / name).string();
+        std::ofstream(m_settings.file(name), std::ios::binary) << bytes;
+        return m_settings.file(name);
     }
     std::string Received() {  // the lines but "+++" the module received, without line ends
         std::string out;
@@ -118,26 +107,27 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([] { return WorkerThreads() == 0; },
                                     static_cast<int>(kHangBound.count())))
             << "the worker must have been joined";
-        std::lock_guard<std::mutex> lock(m_logMutex);
         std::string out = (code == IDOK ? "ok " : "cancel ") + std::to_string(job.result) + " '" +
-                          job.message + "' " + std::to_string(range) + "/" + std::to_string(steps) +
-                          m_log;
+                          job.message + "' " + std::to_string(range) + "/" + std::to_string(steps);
+        for (const auto& [kind, text] : m_log.Lines()) {
+            if (kind == LOG_INFO || kind == LOG_ERROR)
+                out += (kind == LOG_ERROR ? " | error: " : " | info: ") + text;
+        }
         for (const auto& [id, value] :
              job.op == WAIT_OP_WRITE_PARAMS ? job.writtenValues : job.readValues) {
             out += " " + id.substr(10) + "=" + value;
         }
-        m_log.clear();
+        m_log.Clear();
         return out;
     }
 
     PageGlobals m_globals{1};
     // A silent module holds a query far longer than any test waits: only Cancel ends it.
-    TestSettings m_settings{60000};
+    TempAppFolder m_settings{ShortTimeouts(60000)};
     std::unique_ptr<Sim> m_sim;
     Clock::time_point m_ended;
     CComDevice m_device;
-    std::mutex m_logMutex;
-    std::string m_log;
+    LogCapture m_log;
 };
 
 TEST_F(WaitDialogTest, PortClosedAtStartFailsEveryJobAtOnce) {
@@ -235,7 +225,7 @@ TEST_F(WaitDialogTest, JobsToTheirEnd) {
         {"restore", restore, none, nullptr, "ok 1 '' -1/0", "AT+FAC"},
         {"restore refused", restore, fault(Sim::Fault::Error, "AT+FAC"), nullptr, "ok 0 '' -1/0",
          "AT+FAC"},
-        {"upgrade, missing file", upgrade, file(m_settings.folder / "missing.bin"), nullptr,
+        {"upgrade, missing file", upgrade, file(m_settings.file("missing.bin")), nullptr,
          "ok 0 'Cannot open file' -1/0", ""},
         {"upgrade, empty file", upgrade, file(Image("", "empty.bin")), nullptr, "ok 0 '' -1/0", ""},
         // The second frame is never acknowledged: the transfer waits there for the cancel.
