@@ -99,7 +99,7 @@ protected:
         poll.start(2);
         const int code = dialog.DoModal();
         m_ended = Clock::now();
-        EXPECT_FALSE(hang.hasExpired()) << "the dialog did not end by itself";
+        EXPECT_FALSE(hang.hasExpired()) << "the dialog was still open after kHangBound";
         // A WM_OPERATION_DONE queued after a cancel, behind whatever else the worker posted.
         EXPECT_TRUE(DrainPostedMessages());
         EXPECT_EQ(done, 1) << "WM_OPERATION_DONE must be posted exactly once";
@@ -122,8 +122,8 @@ protected:
     }
 
     PageGlobals m_globals{1};
-    // A silent module holds a query far longer than any test waits: only Cancel ends it.
-    TempAppFolder m_settings{ShortTimeouts(60000)};
+    // A silent module holds a query past the hang bound: only Cancel ends it in time.
+    TempAppFolder m_settings{ShortTimeouts(static_cast<int>(kHangBound.count()) + 10000)};
     std::unique_ptr<Sim> m_sim;
     Clock::time_point m_ended;
     CComDevice m_device;
