@@ -125,7 +125,7 @@ TEST_F(ExchangeTest, OpenAndCloseStateRules) {
     char reply[64];
     EXPECT_FALSE(device.Exchange("AT\r\n", reply, sizeof reply));
     EXPECT_EQ(log.Count(LOG_SEND, "AT\r\n"), 1) << "an exchange logs its line all the same";
-    EXPECT_FALSE(device.Open("pts/does-not-exist", kDefaultPort));
+    EXPECT_FALSE(device.Open("pts/does-not-exist", kSimPortSettings));
     EXPECT_EQ(log.Count(LOG_INFO, "open pts/does-not-exist fail"), 1);
     ASSERT_FALSE(log.Lines().empty());
     EXPECT_EQ(log.Lines().back(),
@@ -147,7 +147,7 @@ TEST_F(ExchangeTest, OpenAndCloseStateRules) {
     ASSERT_TRUE(OpenDevice());
     EXPECT_EQ(device.m_supportedParams, supported);
     EXPECT_EQ(device.m_paramValues.size(), 1u);
-    EXPECT_FALSE(device.Open("pts/does-not-exist", kDefaultPort));
+    EXPECT_FALSE(device.Open("pts/does-not-exist", kSimPortSettings));
     EXPECT_EQ(device.m_portName, sim.portName());
 
     device.Close();
@@ -176,8 +176,7 @@ TEST(ExchangeSetTimeouts, OpenTakesTheFileSetTimeoutsSwitchesTheReadTotal) {
     };
     ModuleSimulator sim;
     for (const auto& [settings, baud, expected] : rows) {
-        TempAppDirectory app;
-        if (!settings.empty()) app.WriteSettings(settings);
+        TempAppFolder app{settings};
         CComDevice device;
         EXPECT_FALSE(device.SetTimeouts(true)) << "closed port";
         ASSERT_TRUE(device.Open(sim.portName(), ComPortSettings{baud, 8, 0, 0}));

@@ -49,7 +49,7 @@ protected:
     }
 
     PseudoTerminal pty_;
-    TempAppDirectory app_;
+    TempAppFolder app_;
     CSerial serial_;
 };
 
@@ -161,7 +161,7 @@ TEST_F(SerialTest, PermissionDeniedNamesTheNodesGroup) {
         std::thread stranger([&] {
             const uid_t nobody = 65534;
             if (::syscall(SYS_setresuid, nobody, nobody, nobody) != 0) return;
-            opened = device.Open(pty_.portName(), kDefaultPort);
+            opened = device.Open(pty_.portName(), kSimPortSettings);
             failure = device.m_serial.LastOpenFailure();
         });
         stranger.join();

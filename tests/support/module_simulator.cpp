@@ -298,7 +298,7 @@ ModuleSimulator::Fault ModuleSimulator::takeFault(const std::string& unit) {
 
 void ModuleSimulator::reply(const std::string& text, const std::string& tag, Fault fault,
                             Clock::time_point now) {
-    schedule(ShapeSimReply(text, tag, fault, m_shape), now + m_replyDelay, m_splitPause);
+    schedule(ShapeSimReply(text, tag, fault, m_shape), now, m_splitPause);
 }
 
 void ModuleSimulator::onCommandMode(Clock::time_point now) {
@@ -353,7 +353,6 @@ std::string ModuleSimulator::execute(const std::string& body, std::string& tag) 
             m_values = m_saved;
             m_commandMode = false;
         } else if (key == "AT_FACTORY") {
-            ++m_factoryCount;
             m_values = m_saved = SimFactoryValues(m_identity.flavour);
         } else {
             return SimErrorReply();  // a parameter's set line needs a value
@@ -448,21 +447,10 @@ void ModuleSimulator::setGmrText(const std::string& text) {
     m_gmr = text;
 }
 
-std::string ModuleSimulator::gmrText() const {
-    std::lock_guard lock(m_mutex);
-    return m_gmr;
-}
-
 std::string ModuleSimulator::value(const std::string& key) const {
     std::lock_guard lock(m_mutex);
     auto it = m_values.find(tagOf(key));
     return it == m_values.end() ? std::string() : it->second;
-}
-
-std::string ModuleSimulator::savedValue(const std::string& key) const {
-    std::lock_guard lock(m_mutex);
-    auto it = m_saved.find(tagOf(key));
-    return it == m_saved.end() ? std::string() : it->second;
 }
 
 void ModuleSimulator::setValue(const std::string& key, const std::string& value) {
@@ -471,11 +459,6 @@ void ModuleSimulator::setValue(const std::string& key, const std::string& value)
     m_values[tag] = value;
     m_saved[tag] = value;
     changed();
-}
-
-std::map<std::string, std::string> ModuleSimulator::values() const {
-    std::lock_guard lock(m_mutex);
-    return m_values;
 }
 
 std::string ModuleSimulator::factoryValue(const std::string& key) const {
@@ -505,11 +488,6 @@ int ModuleSimulator::restartCount() const {
     return m_restartCount;
 }
 
-int ModuleSimulator::factoryCount() const {
-    std::lock_guard lock(m_mutex);
-    return m_factoryCount;
-}
-
 void ModuleSimulator::setFault(Fault fault, const std::string& linePrefix, int times) {
     std::lock_guard lock(m_mutex);
     m_faults.push_back({linePrefix, fault, times});
@@ -527,11 +505,6 @@ void ModuleSimulator::rejectSet(const std::string& key) {
 
 void ModuleSimulator::ackCommandModeAfter(int ignored) {
     if (ignored > 0) setFault(Fault::Silence, "+++", ignored);
-}
-
-void ModuleSimulator::setReplyDelay(milliseconds delay) {
-    std::lock_guard lock(m_mutex);
-    m_replyDelay = delay;
 }
 
 void ModuleSimulator::setSplit(std::size_t at, milliseconds pause) {
@@ -557,11 +530,6 @@ void ModuleSimulator::startNoise(Noise noise, const std::string& fromUnit, int n
         m_noise.arm(noise, fromUnit, nth, period, Clock::now());
     }
     signalThread();
-}
-
-void ModuleSimulator::stopNoise() {
-    std::lock_guard lock(m_mutex);
-    m_noise.disarm();
 }
 
 bool ModuleSimulator::noiseActive() const {
@@ -631,11 +599,6 @@ void ModuleSimulator::hangUp() {
     signalThread();
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_hungUp; });
-}
-
-bool ModuleSimulator::isHungUp() const {
-    std::lock_guard lock(m_mutex);
-    return m_hungUp;
 }
 
 std::optional<ModuleSimulator::LineSettings> ModuleSimulator::lineSettings() const {

@@ -117,15 +117,12 @@ public:
     void setVersionReply(const std::string& text);
     std::string versionReply() const;
     void setGmrText(const std::string& text);
-    std::string gmrText() const;
 
     // Parameter values, keyed by AT key ("AT_MOD") or module command ("+MOD").
-    // value() is what a query answers; savedValue() what survives "AT+SRS".
-    // setValue() sets both, as if the module had been configured earlier.
+    // value() is what a query answers; setValue() also sets what survives
+    // "AT+SRS", as if the module had been configured earlier.
     std::string value(const std::string& key) const;
-    std::string savedValue(const std::string& key) const;
     void setValue(const std::string& key, const std::string& value);
-    std::map<std::string, std::string> values() const;  // keyed by "+MOD"
     std::string factoryValue(const std::string& key) const;
 
     // Command mode: entered by an acknowledged "+++", left by "AT+SRS" and at the
@@ -135,7 +132,6 @@ public:
     void setRequireCommandMode(bool require);
     int saveCount() const;     // "AT+SAV" lines acknowledged
     int restartCount() const;  // "AT+SRS"
-    int factoryCount() const;  // "AT+FAC"
 
     // Faults. A rule hits the replies to received units that start with
     // linePrefix ("" = every unit, "+++", "AT+MOD?", "AT+LFR=", ...), the next
@@ -147,8 +143,6 @@ public:
     void rejectSet(const std::string& key);
     // The first `ignored` "+++" go unanswered.
     void ackCommandModeAfter(int ignored);
-    // Every AT reply (not the loader's) starts this long after its line arrived.
-    void setReplyDelay(std::chrono::milliseconds delay);
     // Where Fault::Split cuts a reply (0: the middle) and how long the gap lasts.
     void setSplit(std::size_t at, std::chrono::milliseconds pause);
     void setOverLongSize(std::size_t bytes);  // Fault::OverLong's whole reply, default 5000
@@ -161,7 +155,6 @@ public:
     // or "#garbage#"). Noise bytes are counted, not recorded in sent().
     void startNoise(Noise noise, const std::string& fromUnit = {}, int nth = 1,
                     std::chrono::milliseconds period = std::chrono::milliseconds(100));
-    void stopNoise();
     bool noiseActive() const;
     std::uint64_t noiseBytesSent() const;
 
@@ -178,7 +171,6 @@ public:
     // The port gone: the master is closed, so the client's reads and polls see a
     // hang-up and the device node disappears. The module is dead afterwards.
     void hangUp();
-    bool isHungUp() const;
 
     // The line settings the client last set on the port (see PtyLineSettings for
     // what a pty cannot show); none after hangUp().
@@ -263,10 +255,8 @@ private:
     bool m_requireCommandMode = false;
     int m_saveCount = 0;
     int m_restartCount = 0;
-    int m_factoryCount = 0;
 
     std::vector<FaultRule> m_faults;
-    std::chrono::milliseconds m_replyDelay{0};
     std::chrono::milliseconds m_splitPause{300};
     SimFaultShape m_shape;
     SimLineNoise m_noise;

@@ -18,11 +18,6 @@ void SimLineNoise::arm(SimNoise kind, std::string fromUnit, int nth,
     if (m_fromUnit.empty() && m_left <= 0) start(now);
 }
 
-void SimLineNoise::disarm() {
-    m_armed = false;
-    m_active = false;
-}
-
 void SimLineNoise::onUnit(const std::string& unit, Clock::time_point now) {
     if (!m_armed || m_active || unit.compare(0, m_fromUnit.size(), m_fromUnit) != 0) return;
     if (--m_left <= 0) start(now);

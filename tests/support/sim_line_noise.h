@@ -21,7 +21,6 @@ public:
     // at once).
     void arm(SimNoise kind, std::string fromUnit, int nth, std::chrono::milliseconds period,
              Clock::time_point now);
-    void disarm();
     // Called with every unit the module receives, before it answers.
     void onUnit(const std::string& unit, Clock::time_point now);
     bool active() const { return m_active; }

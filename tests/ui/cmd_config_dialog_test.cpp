@@ -21,12 +21,32 @@ protected:
         window.CheckDlgButton(IDC_CMD_CHECK_SENDTIMER, timer);
         window.Button(IDC_CMD_BUTTON_SEND)->click();
     }
-    // Arrival of the n-th (1-based) "+++" at or after from.
-    std::optional<Clock::time_point> NthPlus(Clock::time_point from, int n) const {
-        for (const auto& unit : m_sim->received())
-            if (unit.at >= from && unit.bytes == "+++" && --n == 0) return unit.at;
+    // Arrival of the n-th (1-based) "+++" after the line `after` (from the start when empty).
+    // The wire keeps the order of writes, so a line the test writes separates the ticks
+    // before it from those after it, however late a tick's bytes arrive.
+    std::optional<Clock::time_point> NthPlus(int n, const std::string& after = {}) const {
+        bool counting = after.empty();
+        for (const auto& unit : m_sim->received()) {
+            if (counting && unit.bytes == "+++" && --n == 0) return unit.at;
+            counting = counting || unit.bytes == after;
+        }
         return std::nullopt;
     }
+    // Threads that go by the program's name, as a std::thread does; Qt's pool threads, which
+    // come and go as they please, name themselves.
+    static int UnnamedThreads() {
+        const auto name = [](const std::filesystem::path& dir) {
+            std::string text;
+            std::getline(std::ifstream(dir / "comm"), text);
+            return text;
+        };
+        const std::string own = name("/proc/self");
+        int count = 0;
+        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+            count += name(task.path()) == own;
+        return count;
+    }
+    void Mark(const std::string& line) const { m_device->m_serial.Write(line.data(), line.size()); }
 };
 
 // A "+++" after each send makes the module record bytes without a line end. Replies are
@@ -48,52 +68,63 @@ TEST_F(CommandWindowTest, EachSendPutsExactlyItsBytesOnTheWireAndTheReplyIsLogge
         {"1 2 3", true, true, "\x12\r\n"}, {"123", true, true, "\x12\r\n"},
         {"abc", true, true, "\xAB\r\n"},
         {std::string(509, '4'), true, true, std::string(254, 'D') + "\r"}};
+    const int threads = UnnamedThreads();
     Modal<Window>([&](Window& window) {
         for (const auto& [text, hex, newLine, expected] : rows) {
             m_sim->clearRecord();
+            const size_t logged = m_transcript.size();
             Send(window, text, hex, newLine);
             Send(window, "+++");
-            std::string wire = m_sim->waitForReceived("+++") ? "" : "(no +++)";
+            std::string wire = m_sim->waitForReceived("+++", 1, kHangBound) ? "" : "(no +++)";
             for (const auto& unit : m_sim->received())
                 wire += unit.unit == ModuleSimulator::Unit::CommandMode ? "" : unit.bytes;
             EXPECT_EQ(wire, expected) << text.substr(0, 20) << " hex " << hex << " nl " << newLine;
+            // No row's own reply holds an "OK", and the answer to "+++" comes after it: once
+            // that answer is logged, nothing of the row is left in the port for the next.
+            ASSERT_TRUE(WaitFor([&] {
+                return m_transcript.find("OK", logged) != std::string::npos;
+            })) << text.substr(0, 20)
+                << m_transcript.substr(logged);
         }
-        EXPECT_TRUE(WaitFor([&] { return LogHas("%s%n%d"); })) << m_transcript;
+        EXPECT_TRUE(LogHas("%s%n%d")) << m_transcript;
     });
+    // A thread that still read the port would race the read below for the answer.
+    EXPECT_TRUE(WaitFor([&] { return UnnamedThreads() == threads; }))
+        << "the receive thread outlived the window";
     m_sim->setGarbage("after-close");
     m_device->m_serial.Write("AT+ECHO\r\n", 9);
     char reply[16];
-    std::string got(reply, m_device->m_serial.ReadTimeout(reply, 6, 3000));
-    // The answer to the last "+++" may come after the window closed: nothing took it.
-    if (got == "\r\nOK\r\n") got.clear();
-    got.append(reply, m_device->m_serial.ReadTimeout(reply, 11 - got.size(), 3000));
-    EXPECT_EQ(got, "after-close");
+    const auto bound = static_cast<std::uint32_t>(kHangBound.count());
+    EXPECT_EQ(std::string(reply, m_device->m_serial.ReadTimeout(reply, 11, bound)), "after-close");
 }
 
 // 100 ms at least; first send one period after the click. With the port closed the timer
 // runs on and sends nothing, nor does Send.
 TEST_F(CommandWindowTest, TimerStartsRestartsAndStops) {
     Modal<Window>([&](Window& window) {
+        m_sim->clearRecord();
         const Clock::time_point start = Clock::now();
         Send(window, "+++", false, false, true, "50");
         EXPECT_EQ(m_sim->countReceived("+++"), 0);
-        ASSERT_TRUE(WaitFor([&] { return NthPlus(start, 3).has_value(); }));
-        EXPECT_GE(*NthPlus(start, 1) - start, milliseconds(100));
-        EXPECT_GE(*NthPlus(start, 3) - start, milliseconds(300));
+        ASSERT_TRUE(WaitFor([&] { return NthPlus(3).has_value(); }));
+        EXPECT_GE(*NthPlus(1) - start, milliseconds(100));
+        EXPECT_GE(*NthPlus(3) - start, milliseconds(300));
         const Clock::time_point restart = Clock::now();
         Send(window, "+++", false, false, true, "400");
-        const Clock::time_point settled = restart + milliseconds(50);  // bytes still in transit
-        ASSERT_TRUE(WaitFor([&] { return NthPlus(settled, 2).has_value(); }));
-        EXPECT_GE(*NthPlus(settled, 1) - restart, milliseconds(400));
-        EXPECT_GE(*NthPlus(settled, 2) - restart, milliseconds(800));
+        Mark("AT+RESTARTED\r\n");  // ticks of the 50 ms period come before it
+        ASSERT_TRUE(WaitFor([&] { return NthPlus(2, "AT+RESTARTED\r\n").has_value(); }));
+        EXPECT_GE(*NthPlus(1, "AT+RESTARTED\r\n") - restart, milliseconds(400));
+        EXPECT_GE(*NthPlus(2, "AT+RESTARTED\r\n") - restart, milliseconds(800));
         window.DlgItem<QCheckBox>(IDC_CMD_CHECK_SENDTIMER)->click();  // stops; ticked again:
         window.DlgItem<QCheckBox>(IDC_CMD_CHECK_SENDTIMER)->click();  // nothing until Send
-        const Clock::time_point stopped = Clock::now() + milliseconds(50);
+        Mark("AT+STOPPED\r\n");
+        const Clock::time_point stopped = Clock::now();
         EXPECT_FALSE(window.IsSendTimerRunning());
-        ASSERT_TRUE(WaitFor([&] { return Clock::now() - stopped > milliseconds(450); }));
+        // More than a period: time for a timer that still ran to tick.
+        ASSERT_TRUE(WaitFor([&] { return Clock::now() - stopped > milliseconds(500); }));
         Send(window, "AT+MARK", false, true);  // what a tick sent would have come before it
-        ASSERT_TRUE(m_sim->waitForReceived("AT+MARK\r\n"));
-        EXPECT_FALSE(NthPlus(stopped, 1).has_value());
+        ASSERT_TRUE(m_sim->waitForReceived("AT+MARK\r\n", 1, kHangBound));
+        EXPECT_FALSE(NthPlus(1, "AT+STOPPED\r\n").has_value());
         Send(window, "AT", false, true, true, "100");
         Click(IDC_BUTTON_OPENCOM);  // closed before the first tick, as for a removed port
         window.Button(IDC_CMD_BUTTON_SEND)->click();
@@ -107,8 +138,8 @@ TEST_F(CommandWindowTest, TimerStartsRestartsAndStops) {
 // Written when the window closes, before it is destroyed; Hex and Newline never read back.
 TEST_F(CommandWindowTest, SettingsAreWrittenAtClosingAndTheTimerKeysReadAtOpening) {
     const auto state = [](Window& w) {
-        std::string out = w.GetDlgItemText(IDC_CMD_EDIT_COMMAND) + " " +
-                          w.GetDlgItemText(IDC_CMD_EDIT_PERIOD);
+        std::string out =
+            w.GetDlgItemText(IDC_CMD_EDIT_COMMAND) + " " + w.GetDlgItemText(IDC_CMD_EDIT_PERIOD);
         for (int id : {IDC_CMD_CHECK_HEX, IDC_CMD_CHECK_NEWLINE, IDC_CMD_CHECK_SENDTIMER})
             out += " " + std::to_string(w.IsDlgButtonChecked(id));
         return out;

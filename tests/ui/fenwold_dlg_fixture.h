@@ -10,12 +10,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 
-#include "catalogue/app_directory.h"
 #include "resources/main_dialog_ids.h"
+#include "tests/support/app_folder.h"
 #include "tests/support/fake_uevents.h"
 #include "tests/support/module_simulator.h"
 #include "tests/ui/qt_test_app.h"
@@ -44,9 +44,8 @@ protected:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         TestApp();
-        char pattern[] = "/tmp/quorrel_ui_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        SetAppDirectoryForTesting(m_folder = pattern);
+        m_app.emplace();
+        m_folder = m_app->path();
         WriteIni("");
         unsetenv("LC_ALL"), unsetenv("LC_MESSAGES"), setenv("LANG", "en_US.UTF-8", 1);
         // Kernel ports are what the test says, and change with a fake event;
@@ -63,16 +62,15 @@ protected:
         m_transcript.clear(), m_boxes.clear(), m_held = false;
         SetMessageBoxHook({}), SetFileChooserHook({}), CSerial::SetPortLister({});
         CSerial::SetNamedPorts({}), SetPorts({}), m_uevents.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
+        m_app.reset();
     }
     void Restart() { TearDown(), SetUp(); }
 
     // text's keys win over the defaults: the log as text, short read time-outs.
     void WriteIni(const std::string& text) {
-        std::ofstream(m_folder + "/ParamCfg.ini", std::ios::binary)
-            << text << "\r\n[CONFIG]\r\nHexShow=0\r\n[COM_TIMEOUT_PARAM]\r\n"
-            << "ReadIntervalTimeout=20\r\nReadTotalTimeoutConstant=300\r\n";
+        m_app->WriteSettings(text +
+                             "\r\n[CONFIG]\r\nHexShow=0\r\n[COM_TIMEOUT_PARAM]\r\n"
+                             "ReadIntervalTimeout=20\r\nReadTotalTimeoutConstant=300\r\n");
     }
     static std::string ReadFile(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -118,28 +116,25 @@ protected:
         menu ? m_dialog->Menu()->Item(id)->trigger() : m_dialog->Button(id)->click();
         Settle();
     }
-    // Hands out everything already posted (log records, state changes); the
-    // queue's slices may need several turns of the event loop.
-    static void Settle() {
-        for (int turn = 0; turn < 100000; ++turn) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-            if (!PostedMessageQueue::AnyPending()) return;
-        }
-    }
+    // Hands out everything already posted (log records, state changes).
+    static void Settle() { EXPECT_TRUE(DrainPostedMessages()) << "posted messages never ran out"; }
     template <class D>
     int Modal(const std::function<void(D&)>& steps) {
         D dialog(m_dialog.get(), m_device.get());
         return RunModal(dialog, [&] { steps(dialog); });
     }
-    // Polls under whatever modal loop runs; acts once condition holds (m_held) or after 5 s.
-    void WhenTrue(std::function<bool()> condition, std::function<void()> action, int tries = 1000) {
+    // Polls under whatever modal loop runs; acts once condition holds (m_held) or after kHangBound.
+    void WhenTrue(std::function<bool()> condition, std::function<void()> action,
+                  QDeadlineTimer deadline = QDeadlineTimer(kHangBound)) {
         QTimer::singleShot(5, m_dialog.get(), [=, this] {
-            if (!(m_held = condition()) && tries > 1) return WhenTrue(condition, action, tries - 1);
+            if (!(m_held = condition()) && !deadline.hasExpired())
+                return WhenTrue(condition, action, deadline);
             action();
         });
     }
-    bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
+    bool WaitFor(const std::function<bool()>& done) {
+        return QTest::qWaitFor(done, static_cast<int>(kHangBound.count()));
+    }
     bool LogHas(const std::string& text) const { return m_transcript.find(text) != text.npos; }
     std::string Logged(const std::function<void()>& action) {  // what the log gained meanwhile
         const size_t before = m_transcript.size();
@@ -150,6 +145,7 @@ protected:
     }
     std::string Interval() const { return FrameInterval()->text().toStdString(); }
 
+    std::optional<TempAppFolder> m_app;
     std::string m_folder, m_transcript, m_chosenPath;
     std::mutex m_portsMutex;
     Texts m_ports, m_boxes;

@@ -22,7 +22,7 @@ const std::pair<const char*, const char*> kChangedValues[] = {
     {"+AJN", "0"}, {"+PHT", "0"}, {"+LRS", "6"}, {"+TPR", "5"}, {"+LFR", "950"}};
 
 struct ModuleValuesPageTest : ::testing::TestWithParam<ModuleSimulator::Identity> {
-    TestSettings settings;
+    TempAppFolder settings{ShortTimeouts()};
     PageGlobals globals{1};
 };
 

@@ -1,18 +1,15 @@
-// Shared set-up of the UI tests: the pages' globals, a settings file, a device
-// configured as start-up does, the six pages, a load of a simulated module.
+// Shared set-up of the UI tests: the pages' globals, short port time-outs, the
+// six pages, a load of a simulated module.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <string>
 
-#include "catalogue/app_directory.h"
 #include "catalogue/config_param.h"
 #include "catalogue/lang_text.h"
-#include "catalogue/product_version.h"
-#include "link/version_profiles.h"
+#include "tests/support/app_folder.h"
+#include "tests/support/configured_device.h"
 #include "tests/support/module_simulator.h"
 #include "tests/ui/qt_test_app.h"
 #include "ui/combo_box.h"
@@ -40,38 +37,12 @@ struct PageGlobals {
     const int saved = g_language;
 };
 
-// A ParamCfg.ini with short port time-outs in a folder of its own, made the
-// application folder while it lives.
-struct TestSettings {
-    explicit TestSettings(int readTotalTimeoutMs = 400)
-        : folder(std::filesystem::temp_directory_path() /
-                 ("quorrel_ui_" + std::to_string(getpid()))) {
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder / "ParamCfg.ini")
-            << "[COM_TIMEOUT_PARAM]\nReadIntervalTimeout=15\nReadTotalTimeoutConstant="
-            << readTotalTimeoutMs
-            << "\n[UPGRADE_COM_TIMEOUT_PARAM]\nReadTotalTimeoutConstant=300\n";
-        SetAppDirectoryForTesting(folder.string());
-    }
-    ~TestSettings() {
-        SetAppDirectoryForTesting("");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    const std::filesystem::path folder;
-};
-
-struct ConfiguredDevice : CComDevice {
-    explicit ConfiguredDevice(bool supportEverything = false) {
-        LoadAtCommands();
-        LoadConfigParams();
-        SetVersionParser(ParseProductVersion);
-        RegisterVersionProfiles(*this);
-        for (const ConfigParam* const* row = g_configParams; supportEverything && *row; ++row) {
-            m_supportedParams.insert((*row)->configId);
-        }
-    }
-};
+// Settings with short port time-outs, for a TempAppFolder.
+inline std::string ShortTimeouts(int readTotalTimeoutMs = 400) {
+    return "[COM_TIMEOUT_PARAM]\nReadIntervalTimeout=15\nReadTotalTimeoutConstant=" +
+           std::to_string(readTotalTimeoutMs) +
+           "\n[UPGRADE_COM_TIMEOUT_PARAM]\nReadTotalTimeoutConstant=300\n";
+}
 
 // The six pages in the main dialog's order, hidden children of one parent.
 struct PageSet {
@@ -109,8 +80,7 @@ inline std::string Value(CConfigPageHelper& page, const std::string& key) {
 // Loads the module's values the way the load job does, without its pauses.
 inline bool LoadModule(CComDevice& device, const ModuleSimulator& sim, ParamValueMap& values) {
     int textId = 0;
-    if (!device.Open(sim.portName(), ComPortSettings{115200, 8, 0, 0}) ||
-        !device.EnterCommandMode() || !device.IdentifyVersion(textId)) {
+    if (!OpenOn(device, sim) || !device.EnterCommandMode() || !device.IdentifyVersion(textId)) {
         return false;
     }
     if (device.m_versionText.find("CLAA") != std::string::npos) device.QueryGmr();

@@ -7,9 +7,8 @@
 // module, and the save that a cancelled write always sends.
 #include <gtest/gtest.h>
 
-#include <mutex>
-
 #include "catalogue/log_record.h"
+#include "tests/support/log_capture.h"
 #include "tests/ui/cancel_stages.h"
 #include "tests/ui/page_test_support.h"
 
@@ -21,26 +20,13 @@ constexpr double kPromptMs = 600;
 class CancelTest : public ::testing::TestWithParam<SimNoise> {
 protected:
     void SetUp() override {
-        std::ofstream(m_settings.folder / "ParamCfg.ini")
-            << "[COM_TIMEOUT_PARAM]\r\nReadIntervalTimeout=50\r\n";
         std::ofstream(m_image, std::ios::binary) << std::string(64 * 1024, 'i');
-        SetLogSink([this](LogRecord* record) {
-            std::lock_guard lock(m_logMutex);
-            if (record->kind == LOG_INFO) m_info.emplace_back(record->text, record->length);
-            delete record;
-        });
-    }
-    void TearDown() override { ClearLogSink(); }
-    std::vector<std::string> Info() {
-        std::lock_guard lock(m_logMutex);
-        return m_info;
     }
 
     PageGlobals m_globals{1};
-    TestSettings m_settings;
-    const std::string m_image = (m_settings.folder / "image.bin").string();
-    std::mutex m_logMutex;
-    std::vector<std::string> m_info;
+    TempAppFolder m_settings{"[COM_TIMEOUT_PARAM]\r\nReadIntervalTimeout=50\r\n"};
+    const std::string m_image = m_settings.file("image.bin");
+    LogCapture m_log;
 };
 
 TEST_P(CancelTest, EveryStageOfEveryJobEndsPromptly) {
@@ -50,12 +36,9 @@ TEST_P(CancelTest, EveryStageOfEveryJobEndsPromptly) {
             std::string(stage.job) + ", " + stage.stage + ", " + NoiseName(noise);
         ModuleSimulator sim;
         ConfiguredDevice device;
-        ASSERT_TRUE(device.Open(sim.portName(), ComPortSettings{115200, 8, 0, 0})) << name;
+        ASSERT_TRUE(OpenOn(device, sim)) << name;
         sim.startNoise(noise, stage.unit, stage.nth, 30ms);
-        {
-            std::lock_guard lock(m_logMutex);
-            m_info.clear();
-        }
+        m_log.Clear();
         WaitJob job = StageJob(device, stage, m_image);
         const CancelResult run = RunAndCancel(
             job, sim, [&] { return NoiseUnderway(sim, noise); }, 0ms, 3000ms);
@@ -73,7 +56,7 @@ TEST_P(CancelTest, EveryStageOfEveryJobEndsPromptly) {
         if (stage.op == WAIT_OP_WRITE_PARAMS) {
             EXPECT_EQ(saves, 1) << name << ": a cancelled write still saves";
             EXPECT_EQ(run.afterClick.back().bytes, "AT+SAV\r\n") << name;
-            EXPECT_EQ(Info().back(), "write params complete") << name;
+            EXPECT_EQ(m_log.Texts(LOG_INFO).back(), "write params complete") << name;
         } else {
             EXPECT_EQ(saves, 0) << name;
         }
@@ -95,7 +78,7 @@ TEST_F(CancelTest, NoStepStartsOnceTheAbortEventIsSet) {
         const std::string name = std::string(stage.job) + ", " + stage.stage;
         ModuleSimulator sim;
         ConfiguredDevice device;
-        ASSERT_TRUE(device.Open(sim.portName(), ComPortSettings{115200, 8, 0, 0})) << name;
+        ASSERT_TRUE(OpenOn(device, sim)) << name;
         sim.startNoise(SimNoise::Silence, stage.unit, stage.nth);
         WaitJob job = StageJob(device, stage, m_image);
         CWaitDialog dialog;
