@@ -280,7 +280,7 @@ bool WriteProfileStrings(const std::string& section, const ProfileEntries& entri
 {
     for (const auto& [key, value] : entries) {
         if (!ValidEntry(section, key, value)) {
-            return Fail(failure, FileWriteStep::kOpen, EINVAL);
+            return Fail(failure, FileWriteStep::kBadEntry, EINVAL);
         }
     }
     std::string target;
@@ -297,8 +297,9 @@ bool WriteProfileStrings(const std::string& section, const ProfileEntries& entri
         std::optional<std::string> existing = ReadBoundedFile(target);
         if (!existing) {
             // Unreadable or too large: rewriting it from nothing would lose it.
-            return Fail(failure, FileWriteStep::kOpen,
-                        info.st_size > static_cast<off_t>(kMaxProfileFileBytes) ? EFBIG : EACCES);
+            return info.st_size > static_cast<off_t>(kMaxProfileFileBytes)
+                       ? Fail(failure, FileWriteStep::kTooLarge, EFBIG)
+                       : Fail(failure, FileWriteStep::kOpen, EACCES);
         }
         content = std::move(*existing);
     } else if (errno != ENOENT) {
@@ -306,6 +307,10 @@ bool WriteProfileStrings(const std::string& section, const ProfileEntries& entri
     }
     for (const auto& [key, value] : entries) {
         content = EditedContent(content, section, key, value);
+    }
+    // Past the bound every key would read as its default from then on.
+    if (content.size() > kMaxProfileFileBytes) {
+        return Fail(failure, FileWriteStep::kTooLarge, EFBIG);
     }
     const FileWriteFailure result = ReplaceFileWhole(target, content);
     if (result.step != FileWriteStep::kNone) {

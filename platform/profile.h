@@ -35,9 +35,10 @@ std::string ReadProfileString(const std::string& section, const std::string& key
 // other line stays byte for byte. The file is replaced whole (see
 // ReplaceFileWhole): a reader sees either the old or the new file, a
 // read-only file is left alone, a symbolic link is written through. False
-// when the file cannot be written, is too large, or when a name or the value
-// holds a line break (or a section name holds ']'), which would break the
-// file's structure; failure, when given, then says why.
+// when the file cannot be written, when it is or would become larger than
+// kMaxProfileFileBytes (kTooLarge), or when a name or the value holds a line
+// break (or a section name holds ']'), which would break the file's structure
+// (kBadEntry); failure, when given, then says why.
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file,
                         FileWriteFailure* failure = nullptr);

@@ -7,8 +7,14 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <vector>
+
+#include "platform/file_identity.h"
+#include "platform/write_all.h"
+#include "platform/write_in_place.h"
 
 namespace {
 
@@ -23,34 +29,30 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data, int& error) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            error = errno;
-            return false;
-        }
-        if (n == 0) {
-            error = EIO;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // A name beside the target that nobody else uses; the caller creates it with
-// O_EXCL, so a clash only costs another try.
+// O_EXCL, so a clash only costs another try. The target's own name is
+// shortened where the suffix would take the whole past the longest name the
+// folder allows.
 std::string TemporaryName(const std::string& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".%ld.%x%x.tmp", static_cast<long>(::getpid()),
                   static_cast<unsigned>(now) ^ attempt, counter.fetch_add(1));
-    return target + suffix;
+    const std::size_t slash = target.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const long folderLimit = ::pathconf(FolderOf(target).c_str(), _PC_NAME_MAX);
+    const std::size_t limit = folderLimit > 0 ? static_cast<std::size_t>(folderLimit) : NAME_MAX;
+    const std::size_t room = limit - std::strlen(suffix);
+    std::size_t keep = target.size() - nameStart;
+    if (keep > room) {
+        keep = room;
+        // Never half a character: the name may be shown.
+        while (keep > 0 && (static_cast<unsigned char>(target[nameStart + keep]) & 0xC0) == 0x80) {
+            --keep;
+        }
+    }
+    return target.substr(0, nameStart + keep) + suffix;
 }
 
 int CreateTemporary(const std::string& target, std::string& name, int& error) {
@@ -140,25 +142,24 @@ FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view cont
         }
     }
 
+    // A rename makes another file: it serves only where the new file can be
+    // the old one in all that others see of it. Else the file is written
+    // where it stands, which also serves a folder this user may not write.
+    if (exists && (info.st_nlink > 1 || (::geteuid() != 0 && ::geteuid() != info.st_uid))) {
+        return WriteInPlace(target, content);
+    }
     std::string temp;
     const int fd = CreateTemporary(target, temp, error);
     if (fd < 0) {
-        return {FileWriteStep::kOpen, error};
+        return exists ? WriteInPlace(target, content)
+                      : FileWriteFailure{FileWriteStep::kOpen, error};
     }
-    bool ok = true;
-    if (exists) {
-        // The owner first: changing it may clear set-id bits that the mode
-        // then puts back. Only root may give a file away; others keep theirs.
-        if (::fchown(fd, info.st_uid, info.st_gid) != 0 && errno != EPERM) {
-            error = errno;
-            ok = false;
-        }
-        if (ok && ::fchmod(fd, info.st_mode & 07777) != 0) {
-            error = errno;
-            ok = false;
-        }
+    if (exists && !TakeOverIdentity(fd, target, info)) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return WriteInPlace(target, content);
     }
-    ok = ok && WriteAll(fd, content, error);
+    bool ok = WriteAll(fd, content, error);
     if (ok && ::fsync(fd) != 0) {
         error = errno;
         ok = false;

@@ -1,13 +1,21 @@
 // Replaces a file whole or not at all: the settings file and exported
 // parameter files are written through here.
 //
-// The new content goes to a new file beside the target, is flushed to the
-// disk and then renamed over the target, so a full disk, a size limit or a
-// crash leaves the previous file byte for byte as it was, and no stray file
-// behind. A symbolic link is written through: the file it points to is
-// replaced and the link stays a link. A target whose mode has no write bit,
-// or that this user may not write, is read-only, as on Windows: it is left
-// alone, also for root, whose rename would otherwise ignore the file's mode.
+// Where a rename keeps all that others see of the file (one link, the same
+// owner and group, the same access list and other extended attributes), the
+// new content goes to a new file beside the target, is flushed to the disk
+// and renamed over it: a failure at any step, a full disk or a size limit
+// among them, leaves the previous file byte for byte as it was and removes
+// the new one; a crash or a kill before the rename leaves the previous file
+// too, with the new one (name.<pid>.<n>.tmp) beside it. Otherwise the file
+// is written where it stands after its new length is reserved, so a full
+// disk or a size limit still fails before a byte changes; only an I/O error
+// in the middle can leave it part new, part old, as a crash then can.
+//
+// A symbolic link is written through: the file it points to is written and
+// the link stays a link. A target whose mode has no write bit, or that this
+// user may not write, is read-only, as on Windows: it is left alone, also
+// for root, whose rename would otherwise ignore the file's mode.
 #pragma once
 
 #include <string>
@@ -17,7 +25,9 @@ enum class FileWriteStep {
     kNone,      // the file was replaced
     kReadOnly,  // the target may not be written; nothing was created
     kOpen,      // the new file could not be created, or the target not resolved
-    kWrite,     // writing, flushing or renaming the new file failed; it is gone again
+    kWrite,     // writing, flushing or renaming failed
+    kTooLarge,  // the file would outgrow what its reader accepts; nothing was touched
+    kBadEntry,  // a name or value the file's format cannot hold; nothing was touched
 };
 
 struct FileWriteFailure {
@@ -25,8 +35,8 @@ struct FileWriteFailure {
     int error = 0;  // the errno behind it
 };
 
-// An existing target keeps its mode and, where the system allows, its owner
-// and group; a new one gets 0666 less the umask, as fopen gives.
+// An existing target keeps its mode, owner, group, links and attributes; a
+// new one gets 0666 less the umask, as fopen gives.
 FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view content);
 
 // The file that a write to path replaces: path itself, or the end of the

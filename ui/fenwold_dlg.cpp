@@ -400,11 +400,12 @@ void CFenwoldDlg::OnBnClickedHexShow() {
     WriteConfigInt("HexShow", IsDlgButtonChecked(IDC_CHECK_HEXSHOW));
 }
 
-bool CFenwoldDlg::WriteConfigInt(const char* key, int value) {
-    FileWriteFailure failure;
-    if (WriteProfileString(kConfigSection, key, std::to_string(value), m_iniPath, &failure))
+bool CFenwoldDlg::WriteConfigInt(const char* key, int value, FileWriteFailure* failure) {
+    FileWriteFailure why;
+    if (WriteProfileString(kConfigSection, key, std::to_string(value), m_iniPath, &why))
         return true;
-    LogSettingsNotSaved(m_iniPath, failure);
+    LogSettingsNotSaved(m_iniPath, why);
+    if (failure != nullptr) *failure = why;
     return false;
 }
 
@@ -413,14 +414,23 @@ void CFenwoldDlg::OnMenuEnglish() { SetLanguage(1); }
 void CFenwoldDlg::OnMenuChinese() { SetLanguage(2); }
 
 void CFenwoldDlg::CheckLanguageItem(int language) {
+    m_checkedLanguage = language;
     m_menu->CheckItem(ID_LANGUAGE_CHINESE, language == 2);
     m_menu->CheckItem(ID_LANGUAGE_ENGLISH, language != 2);
 }
 
 void CFenwoldDlg::SetLanguage(int language) {
+    const int saved = m_checkedLanguage;
     CheckLanguageItem(language);
-    WriteConfigInt("LANGUAGE", language);
-    MessageBox(GetLangText(TEXT_TAKE_EFFECT_AFTER_RESTART), this);
+    FileWriteFailure failure;
+    if (WriteConfigInt("LANGUAGE", language, &failure)) {
+        MessageBox(GetLangText(TEXT_TAKE_EFFECT_AFTER_RESTART), this);
+        return;
+    }
+    // Neither the box nor the menu may promise a language that the next start
+    // will not find.
+    CheckLanguageItem(saved);
+    MessageBox(SettingsNotSavedMessage(m_iniPath, failure), this);
 }
 
 void CFenwoldDlg::OnLogMessage(PostedMessage& message) {

@@ -11,6 +11,8 @@
 #include "ui/port_watcher.h"
 #include "ui/template_dialog.h"
 
+struct FileWriteFailure;
+
 class TemplateMenu;
 class CConfigPageHelper;
 class CSystemSettingDlg;
@@ -62,7 +64,7 @@ public:
     // For the start-up and the tests: the pieces of the window.
     TemplateMenu* Menu() const { return m_menu; }
     CLogView& LogView() { return *m_logView; }
-    CConfigPageHelper* NetworkPage() const;  // the page the module's flavour selects, or null
+    CConfigPageHelper* NetworkPage() const;   // the page the module's flavour selects, or null
     QWidget* PageWidget(int tabIndex) const;  // the page a tab shows, or null
 
     const ComPortSettings& PortSettings() const { return m_portSettings; }
@@ -115,6 +117,7 @@ private:
     void OnMenuEnglish();
     void OnMenuChinese();
     void CheckLanguageItem(int language);
+    int m_checkedLanguage = 0;  // the language item the menu shows checked
     void OnLogMessage(PostedMessage& message);
 
     // The upgrade dialog, the command window and the port options; in
@@ -123,7 +126,7 @@ private:
     void OnMenuCommandWindow();
     void OnMenuComSettings();
 
-    bool WriteConfigInt(const char* key, int value);
+    bool WriteConfigInt(const char* key, int value, FileWriteFailure* failure = nullptr);
     // Runs one job for the device under the wait dialog; IDOK or IDCANCEL.
     int RunWaitJob(WaitJob& job);
     // Restart or factory restore with its two log lines; true on success.

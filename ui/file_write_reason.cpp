@@ -5,6 +5,7 @@
 
 #include "catalogue/lang_text.h"
 #include "catalogue/log_record.h"
+#include "platform/profile.h"
 
 namespace {
 
@@ -64,6 +65,15 @@ std::string DescribeFileWriteFailure(const FileWriteFailure& failure) {
     if (failure.step == FileWriteStep::kReadOnly && failure.error == EACCES) {
         return Say({"The file is read-only.", "文件是只读的。"});
     }
+    if (failure.step == FileWriteStep::kTooLarge) {
+        const std::string mib = std::to_string(kMaxProfileFileBytes / (1024 * 1024));
+        return Say({"The file would be larger than the ", "文件将超过本工具能读取的 "}) + mib +
+               Say({" MiB this tool reads.", " MiB。"});
+    }
+    if (failure.step == FileWriteStep::kBadEntry) {
+        return Say({"The setting holds a line break, which the file cannot keep.",
+                    "设置中含有换行符，文件无法保存。"});
+    }
     if (const Words* words = WordsFor(failure.error)) return Say(*words);
     return Say({"The system reported: ", "系统报告："}) +
            std::generic_category().message(failure.error) + ".";
@@ -77,8 +87,11 @@ std::string ExportFailureMessage(const FileWriteFailure& failure) {
     return what + "\n" + DescribeFileWriteFailure(failure);
 }
 
+std::string SettingsNotSavedMessage(const std::string& file, const FileWriteFailure& failure) {
+    return Say({"settings not saved to ", "设置未能保存到 "}) + file + ": " +
+           DescribeFileWriteFailure(failure);
+}
+
 void LogSettingsNotSaved(const std::string& file, const FileWriteFailure& failure) {
-    const std::string line = Say({"settings not saved to ", "设置未能保存到 "}) + file + ": " +
-                             DescribeFileWriteFailure(failure);
-    LogPrintf(LOG_ERROR, "%s", line.c_str());
+    LogPrintf(LOG_ERROR, "%s", SettingsNotSavedMessage(file, failure).c_str());
 }

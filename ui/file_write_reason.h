@@ -14,5 +14,9 @@ std::string DescribeFileWriteFailure(const FileWriteFailure& failure);
 // on a line of its own.
 std::string ExportFailureMessage(const FileWriteFailure& failure);
 
+// "settings not saved to <file>: <why>", for the log and for a box that
+// would otherwise say the setting took.
+std::string SettingsNotSavedMessage(const std::string& file, const FileWriteFailure& failure);
+
 // Logs the one error line of a setting that was not saved: the file and why.
 void LogSettingsNotSaved(const std::string& file, const FileWriteFailure& failure);

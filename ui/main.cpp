@@ -8,6 +8,7 @@
 
 #include "link/serial.h"
 #include "link/serial_port_list.h"
+#include "platform/file_size_signal.h"
 #include "ui/fenwold_app.h"
 
 CFenwoldApp theApp;
@@ -38,6 +39,7 @@ void AddPortsFromArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     AddPortsFromArguments(argc, argv);
     theApp.InitInstance();

@@ -6,6 +6,7 @@
 #include "tests/support/small_disk.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
 #include "ui/cmd_config_dialog.h"
+#include "ui/file_write_reason.h"
 
 namespace {
 
@@ -48,56 +49,86 @@ TEST_F(FailedSaveTest, AnExportThatFailsKeepsThePreviousFileAndSaysWhy) {
     const FileIdentity good = Identify(m_chosenPath);
     // A long value makes the next export larger than the room left.
     FrameInterval()->setText(QString(32 * 1024, '9'));
-    const std::string reason = small.expectedError() == ENOSPC
-                                   ? "The disk is full."
-                                   : "The file is larger than this system allows.";
-    m_boxes.clear();
-    Click(IDC_BUTTON_EXPORT);
-    EXPECT_EQ(m_boxes, Texts{"Failed to save file\n" + reason});
-    EXPECT_EQ(Identify(m_chosenPath), good);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), {}), 1)
-        << "a temporary file was left behind";
-    ::chmod(m_chosenPath.c_str(), 0444);
-    const std::pair<int, std::string> readOnly[] = {
-        {1, "Failed to open file\nThe file is read-only."}, {2, "打开文件错误\n文件是只读的。"}};
+    const bool full = small.expectedError() == ENOSPC;
+    const std::pair<int, std::string> boxes[] = {
+        {1, "Failed to save file\n" + std::string(full ? "The disk is full."
+                                                        : "The file is larger than this system allows.")},
+        {2, "保存文件失败\n" + std::string(full ? "磁盘已满。" : "文件超出了系统允许的大小。")},
+        {1, "Failed to open file\nThe file is read-only."},
+        {2, "打开文件错误\n文件是只读的。"}};
     const int savedLanguage = g_language;
-    for (const auto& [language, box] : readOnly) {
+    for (const auto& [language, box] : boxes) {
+        if (box.find("read-only") != std::string::npos) ::chmod(m_chosenPath.c_str(), 0444);
         g_language = language;
         m_boxes.clear();
         Click(IDC_BUTTON_EXPORT);
         EXPECT_EQ(m_boxes, Texts{box});
         EXPECT_EQ(Identify(m_chosenPath).bytes, good.bytes);
         EXPECT_EQ(Identify(m_chosenPath).inode, good.inode);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(disk), {}), 1)
+            << "a temporary file was left behind";
     }
     g_language = savedLanguage;
 }
 
 // A settings file an administrator locked is never rewritten, and every save that did not
-// happen is logged once; the language choice still tells the user what it would do.
+// happen is logged once, in the interface language; the language box says that the choice
+// was not kept, and the menu goes back to the language the next start will find.
 TEST_F(FailedSaveTest, AReadOnlySettingsFileIsLeftAloneAndEachFailedSaveIsLogged) {
-    const std::string ini = m_folder + "/ParamCfg.ini";
-    WriteIni("[CONFIG]\r\nDisPlayPacket=1\r\n");
-    ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
-    const FileIdentity before = Identify(ini);
-    Start({}, false);
-    const auto clickBox = [this](int id) {
-        auto* box = m_dialog->DlgItem<QCheckBox>(id);
-        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+    const struct {
+        int language;
+        int otherItem;
+        std::string line;
+    } rows[] = {{1, ID_LANGUAGE_CHINESE, "settings not saved to %: The file is read-only."},
+                {2, ID_LANGUAGE_ENGLISH, "设置未能保存到 %: 文件是只读的。"}};
+    for (const auto& row : rows) {
+        const std::string ini = m_folder + "/ParamCfg.ini";
+        const std::string line = std::string(row.line).replace(row.line.find('%'), 1, ini);
+        WriteIni("[CONFIG]\r\nDisPlayPacket=1\r\nLANGUAGE=" + std::to_string(row.language));
+        ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+        const FileIdentity before = Identify(ini);
+        Start({}, false);
+        const auto clickBox = [this](int id) {
+            auto* box = m_dialog->DlgItem<QCheckBox>(id);
+            // On the indicator: a short Chinese caption leaves the box's middle empty.
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+            Settle();
+        };
+        // Hex on, then off: the first line is shown in hex.
+        clickBox(IDC_CHECK_HEXSHOW);
+        clickBox(IDC_CHECK_HEXSHOW);
+        Click(row.otherItem, true);
+        // The line of the first click arrives while the display is off, and is dropped unseen.
+        clickBox(IDC_CHECK_DISPLAYPACKET);
+        clickBox(IDC_CHECK_DISPLAYPACKET);
+        // Four keys at closing, one line.
+        Modal<CCmdConfigDialog>([](CCmdConfigDialog&) {});
         Settle();
+        EXPECT_EQ(Count(m_transcript, line), 4u) << m_transcript;
+        EXPECT_EQ(Count(m_transcript, "error:"), 5u) << m_transcript;
+        EXPECT_EQ(m_boxes, Texts{line});
+        EXPECT_FALSE(m_dialog->Menu()->Item(row.otherItem)->isChecked());
+        EXPECT_EQ(Identify(ini), before);
+        Restart();
+    }
+}
+
+// A settings write the tool refuses says why in words of its own, not as a file-system error.
+TEST(FileWriteReason, RefusalsSayWhyInTheInterfaceLanguage) {
+    const struct {
+        FileWriteStep step;
+        int error, language;
+        const char* text;
+    } rows[] = {
+        {FileWriteStep::kTooLarge, EFBIG, 1, "The file would be larger than the 4 MiB this tool reads."},
+        {FileWriteStep::kTooLarge, EFBIG, 2, "文件将超过本工具能读取的 4 MiB。"},
+        {FileWriteStep::kBadEntry, EINVAL, 1, "The setting holds a line break, which the file cannot keep."},
+        {FileWriteStep::kBadEntry, EINVAL, 2, "设置中含有换行符，文件无法保存。"},
     };
-    // Hex on, then off: the first line is shown in hex.
-    clickBox(IDC_CHECK_HEXSHOW);
-    clickBox(IDC_CHECK_HEXSHOW);
-    Click(ID_LANGUAGE_CHINESE, true);
-    // The line of the first click arrives while the display is off, and is dropped unseen.
-    clickBox(IDC_CHECK_DISPLAYPACKET);
-    clickBox(IDC_CHECK_DISPLAYPACKET);
-    // Four keys at closing, one line.
-    Modal<CCmdConfigDialog>([](CCmdConfigDialog&) {});
-    Settle();
-    EXPECT_EQ(Count(m_transcript, "settings not saved to " + ini + ": The file is read-only."), 4u)
-        << m_transcript;
-    EXPECT_EQ(Count(m_transcript, "error:"), 5u) << m_transcript;
-    EXPECT_EQ(m_boxes, Texts{"Take effect after reboot application"});
-    EXPECT_EQ(Identify(ini), before);
+    const int savedLanguage = g_language;
+    for (const auto& row : rows) {
+        g_language = row.language;
+        EXPECT_EQ(DescribeFileWriteFailure({row.step, row.error}), row.text);
+    }
+    g_language = savedLanguage;
 }

@@ -145,14 +145,28 @@ TEST_F(ProfileTest, AWriteLeavesEveryOtherValueAsItWas) {
 
 TEST_F(ProfileTest, WritesReplaceByRenameOrAreRefused) {
     Put("[A]\nK=1\n");
-    // Names or values that would break the file's structure.
-    EXPECT_FALSE(WriteProfileString("A", "K", "1\r\n[B]", file_));
-    EXPECT_FALSE(WriteProfileString("A]", "K", "1", file_));
-    EXPECT_FALSE(WriteProfileString("A", "K=", "1", file_));
-    EXPECT_FALSE(WriteProfileString("", "K", "1", file_));
-    EXPECT_FALSE(WriteProfileString("A", " ", "1", file_));
+    const std::string past(kMaxProfileFileBytes, 'v');  // the file would grow past what is read
+    // clang-format off
+    const struct { const char *section, *key; const std::string value; FileWriteStep step; } refused[] = {
+        // Names or values that would break the file's structure.
+        {"A", "K", "1\r\n[B]", FileWriteStep::kBadEntry}, {"A]", "K", "1", FileWriteStep::kBadEntry},
+        {"A", "K=", "1", FileWriteStep::kBadEntry}, {"", "K", "1", FileWriteStep::kBadEntry},
+        {"A", " ", "1", FileWriteStep::kBadEntry}, {"A", "K", past, FileWriteStep::kTooLarge},
+        {"A", "K", past.substr(6), FileWriteStep::kTooLarge}};
+    // clang-format on
+    for (const auto& row : refused) {
+        FileWriteFailure failure;
+        EXPECT_FALSE(WriteProfileString(row.section, row.key, row.value, file_, &failure));
+        EXPECT_EQ(failure.step, row.step) << row.section << "/" << row.key << " " << row.value.size();
+    }
     EXPECT_FALSE(WriteProfileString("A", "K", "1", dir_ + "/missing/ParamCfg.ini"));
-    EXPECT_EQ(Get(), "[A]\nK=1\n");
+    EXPECT_TRUE(Get() == "[A]\nK=1\n") << fs::file_size(file_) << " bytes";
+    // The largest file the reader takes is written, and read back.
+    const std::string fits = past.substr(7);
+    ASSERT_TRUE(WriteProfileString("A", "K", fits, file_));
+    EXPECT_EQ(fs::file_size(file_), kMaxProfileFileBytes);
+    EXPECT_TRUE(ReadProfileString("A", "K", "-", file_) == fits);
+    Put("[A]\nK=1\n");
     // A reader sees the old file or the new one, never a torn one.
     fs::permissions(file_, static_cast<fs::perms>(0640));
     std::ifstream reader(file_, std::ios::binary);  // opened before the write

@@ -3,7 +3,10 @@
 #include "platform/replace_file.h"
 
 #include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@
 #include <functional>
 #include <sstream>
 
+#include "platform/file_size_signal.h"
 #include "platform/profile.h"
 #include "tests/support/small_disk.h"
 
@@ -55,6 +59,51 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+// Runs fn in a child process as another user, with supplementary groups; no user
+// need exist. The child's exit code, or 128 + the signal that ended it.
+int RunAs(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<bool()>& fn) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            ::_exit(2);
+        ::_exit(fn() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+struct stat Stat(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// A POSIX access list as the kernel stores it: user::rw- user:<user>:rw- group::r--
+// mask::rw- other::---.
+std::string AccessList(uint32_t user) {
+    std::string blob;
+    const auto put = [&blob](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) blob += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(2, 4);  // version
+    const uint32_t kAny = 0xFFFFFFFF;
+    const uint32_t entries[][3] = {
+        {0x01, 6, kAny}, {0x02, 6, user}, {0x04, 4, kAny}, {0x10, 6, kAny}, {0x20, 0, kAny}};
+    for (const auto& [tag, perm, id] : entries) put(tag, 2), put(perm, 2), put(id, 4);
+    return blob;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+    return n < 0 ? "none" : std::string(value, static_cast<std::size_t>(n));
+}
+
+constexpr uid_t kOwner = 47001, kMember = 47002;
+constexpr gid_t kLab = 47100;
+
 class ReplaceFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -68,24 +117,55 @@ protected:
 }  // namespace
 
 // The previous file stays byte for byte, a new one is not left half written, and no
-// temporary file is left behind.
+// temporary file is left behind: by a rename, and where the file is written in place
+// because it has a second link.
 TEST_F(ReplaceFileTest, AFullDiskKeepsThePreviousFileWholeAndLeavesNoStrayFile) {
     SmallDisk disk(m_dir, 64 * 1024);
     ASSERT_TRUE(disk.ready());
     const std::string tooMuch(200 * 1024, 'x');
+    const std::string linked = m_dir + "/linked.ini";
+    const std::vector<std::string> after[] = {{}, {"ParamCfg.ini"}, {"ParamCfg.ini", "linked.ini"}};
     for (const Writer& writer : kWriters) {
-        for (const bool existed : {true, false}) {
-            fs::remove(m_file);
-            if (existed) Put(m_file, kBefore);
+        for (int files = 0; files < 3; ++files) {
+            fs::remove(m_file), fs::remove(linked);
+            if (files > 0) Put(m_file, kBefore);
+            if (files > 1) fs::create_hard_link(m_file, linked);
             const FileWriteFailure failure = writer.write(m_file, tooMuch);
-            EXPECT_EQ(failure.step, FileWriteStep::kWrite) << writer.name << " existed " << existed;
-            EXPECT_EQ(failure.error, disk.expectedError()) << writer.name;
-            if (existed) {
-                EXPECT_EQ(Read(m_file), kBefore) << writer.name;
-                EXPECT_EQ(Names(m_dir), std::vector<std::string>{"ParamCfg.ini"}) << writer.name;
-            } else {
-                EXPECT_EQ(Names(m_dir), std::vector<std::string>{}) << writer.name;
+            EXPECT_EQ(failure.step, FileWriteStep::kWrite) << writer.name << " files " << files;
+            EXPECT_EQ(failure.error, disk.expectedError()) << writer.name << " files " << files;
+            if (files > 0) {
+                EXPECT_EQ(Read(m_file), kBefore) << writer.name << " files " << files;
             }
+            EXPECT_EQ(Names(m_dir), after[files]) << writer.name;
+        }
+    }
+}
+
+// Under a file-size limit the tool is not killed: the write fails, says why, and cleans
+// up, by a rename and in place.
+TEST_F(ReplaceFileTest, AFileSizeLimitFailsTheWriteInsteadOfKillingTheTool) {
+    const std::string linked = m_dir + "/linked.ini";
+    for (const Writer& writer : kWriters) {
+        for (const bool inPlace : {false, true}) {
+            fs::remove(m_file), fs::remove(linked);
+            Put(m_file, kBefore);
+            if (inPlace) fs::create_hard_link(m_file, linked);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                IgnoreFileSizeSignal();
+                const rlimit limit{8192, RLIM_INFINITY};
+                const FileWriteFailure failure = ::setrlimit(RLIMIT_FSIZE, &limit) == 0
+                                                     ? writer.write(m_file, std::string(9000, 'x'))
+                                                     : FileWriteFailure{};
+                ::_exit(failure.step == FileWriteStep::kWrite && failure.error == EFBIG ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                << writer.name << " in place " << inPlace << ": status " << status;
+            EXPECT_EQ(Read(m_file), kBefore) << writer.name;
+            EXPECT_EQ(Names(m_dir).size(), inPlace ? 2u : 1u) << writer.name;
         }
     }
 }
@@ -119,18 +199,10 @@ TEST_F(ReplaceFileTest, AFileThisUserMayNotWriteIsLeftAlone) {
     for (const Writer& writer : kWriters) {
         Put(m_file, kBefore);
         fs::permissions(m_file, fs::perms(0644));
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            const uid_t nobody = 65534;
-            if (::setresgid(nobody, nobody, nobody) != 0 ||
-                ::setresuid(nobody, nobody, nobody) != 0)
-                ::_exit(2);
-            ::_exit(writer.write(m_file, "new").step == FileWriteStep::kReadOnly ? 0 : 1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << writer.name;
+        EXPECT_EQ(RunAs(kMember, kMember, {},
+                        [&] { return writer.write(m_file, "new").step == FileWriteStep::kReadOnly; }),
+                  0)
+            << writer.name;
         EXPECT_EQ(Read(m_file), kBefore) << writer.name;
         EXPECT_EQ(Names(m_dir), std::vector<std::string>{"ParamCfg.ini"}) << writer.name;
     }
@@ -189,4 +261,83 @@ TEST_F(ReplaceFileTest, ModeKeptOrTakenFromTheUmask) {
         EXPECT_EQ(fs::status(m_file).permissions(), fs::perms(0604)) << writer.name;
     }
     ::umask(saved);
+}
+
+// What others see of the file stays: a group-shared file saved by another member of the
+// group stays its owner's, in its group, and the owner can still save it; a second link
+// sees the new text; an access list stays as it was; a file this user may write, in a
+// folder this user may not, is saved.
+TEST_F(ReplaceFileTest, TheFileStaysWhatOthersSee) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to act as other users";
+    const auto write = [](const Writer& writer, const std::string& path, const std::string& text) {
+        return [&writer, path, text] { return writer.write(path, text).step == FileWriteStep::kNone; };
+    };
+    for (const Writer& writer : kWriters) {
+        SCOPED_TRACE(writer.name);
+        // Group-shared: owner A, group lab, 0664, in a folder the group may write.
+        ASSERT_EQ(::chown(m_dir.c_str(), kOwner, kLab), 0);
+        fs::permissions(m_dir, fs::perms(0775));
+        fs::remove(m_file);
+        Put(m_file, kBefore);
+        ASSERT_EQ(::chown(m_file.c_str(), kOwner, kLab), 0);
+        fs::permissions(m_file, fs::perms(0664));
+        EXPECT_EQ(RunAs(kMember, kMember, {kLab}, write(writer, m_file, "by B")), 0);
+        const ino_t shared = Stat(m_file).st_ino;
+        EXPECT_EQ(RunAs(kOwner, kOwner, {kLab}, write(writer, m_file, "by A")), 0);
+        struct stat info = Stat(m_file);
+        EXPECT_NE(info.st_ino, shared) << "the owner's save was not a rename";
+        EXPECT_EQ(info.st_uid, kOwner);
+        EXPECT_EQ(info.st_gid, kLab);
+        EXPECT_EQ(info.st_mode & 07777, 0664u);
+        EXPECT_NE(Read(m_file).find("by A"), std::string::npos);
+
+        // Two links: both names see the new text.
+        const std::string other = m_dir + "/other.ini";
+        fs::remove(other);
+        fs::create_hard_link(m_file, other);
+        EXPECT_TRUE(write(writer, m_file, "linked")());
+        EXPECT_EQ(Read(other), Read(m_file));
+        EXPECT_EQ(Stat(other).st_nlink, 2u);
+        fs::remove(other);
+
+        // An access list, and none where the file had none although its folder gives
+        // new files one.
+        const std::string list = AccessList(kMember);
+        ASSERT_EQ(::setxattr(m_file.c_str(), "system.posix_acl_access", list.data(), list.size(), 0), 0);
+        info = Stat(m_file);
+        EXPECT_EQ(RunAs(kOwner, kOwner, {kLab}, write(writer, m_file, "acl")), 0);
+        EXPECT_TRUE(write(writer, m_file, "acl by root")());
+        EXPECT_EQ(Attribute(m_file, "system.posix_acl_access"), list);
+        EXPECT_EQ(Stat(m_file).st_mode, info.st_mode);
+        ASSERT_EQ(::removexattr(m_file.c_str(), "system.posix_acl_access"), 0);
+        ASSERT_EQ(::setxattr(m_dir.c_str(), "system.posix_acl_default", list.data(), list.size(), 0), 0);
+        fs::permissions(m_file, fs::perms(0644));
+        EXPECT_TRUE(write(writer, m_file, "no acl")());
+        EXPECT_EQ(Attribute(m_file, "system.posix_acl_access"), "none");
+        EXPECT_EQ(Stat(m_file).st_mode & 07777, 0644u);
+        ASSERT_EQ(::removexattr(m_dir.c_str(), "system.posix_acl_default"), 0);
+
+        // A file of this user's, in a folder this user may not write.
+        ASSERT_EQ(::chown(m_dir.c_str(), 0, 0), 0);
+        fs::permissions(m_dir, fs::perms(0755));
+        ASSERT_EQ(::chown(m_file.c_str(), kMember, kMember), 0);
+        EXPECT_EQ(RunAs(kMember, kMember, {}, write(writer, m_file, "in place")), 0);
+        EXPECT_NE(Read(m_file).find("in place"), std::string::npos);
+        EXPECT_EQ(Names(m_dir), std::vector<std::string>{"ParamCfg.ini"});
+    }
+}
+
+// The new file's name beside the target must fit the folder, also when the target's
+// own name nearly fills it.
+TEST_F(ReplaceFileTest, ATargetWithTheLongestNamesIsReplaced) {
+    for (const Writer& writer : kWriters) {
+        for (const std::size_t length : {236u, 250u, 255u}) {
+            const std::string path = m_dir + "/" + std::string(length - 4, 'n') + ".ini";
+            Put(path, kBefore);
+            EXPECT_EQ(writer.write(path, "v").step, FileWriteStep::kNone) << writer.name << length;
+            EXPECT_NE(Read(path).find('v'), std::string::npos) << writer.name << length;
+            fs::remove(path);
+            EXPECT_TRUE(Names(m_dir).empty()) << writer.name << length;
+        }
+    }
 }
