@@ -43,7 +43,7 @@ std::string TemporaryName(const std::string& target, unsigned attempt) {
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const long folderLimit = ::pathconf(FolderOf(target).c_str(), _PC_NAME_MAX);
     const std::size_t limit = folderLimit > 0 ? static_cast<std::size_t>(folderLimit) : NAME_MAX;
-    const std::size_t room = limit - std::strlen(suffix);
+    const std::size_t room = limit > std::strlen(suffix) ? limit - std::strlen(suffix) : 0;
     std::size_t keep = target.size() - nameStart;
     if (keep > room) {
         keep = room;
