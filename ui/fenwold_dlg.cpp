@@ -29,7 +29,7 @@
 #include "ui/pages/lora_wan_setting_dlg.h"
 #include "ui/pages/serial_port_setting_dlg.h"
 #include "ui/pages/system_setting_dlg.h"
-#include "ui/qt_translations.h"
+#include "ui/qt_language.h"
 #include "ui/startup_language.h"
 #include "ui/tab_control.h"
 #include "ui/template_menu.h"
@@ -180,7 +180,7 @@ bool CFenwoldDlg::OnInitDialog() {
     m_iniPath = GetSettingsFilePath();
     g_language = ResolveLanguage(ReadProfileInt(kConfigSection, "LANGUAGE", 0, m_iniPath),
                                  LocaleIsChinese());
-    InstallQtTranslations(g_language);
+    InstallQtLanguage(g_language);
 
     CreatePages();
     ApplyLanguageTexts();

@@ -1,10 +1,13 @@
-#include "ui/qt_translations.h"
+#include "ui/qt_language.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
-void InstallQtTranslations(int language) {
+void InstallQtLanguage(int language) {
+    QLocale::setDefault(language == 2 ? QLocale(QLocale::Chinese, QLocale::China)
+                                      : QLocale(QLocale::English, QLocale::UnitedStates));
     static QTranslator* installed = nullptr;
     if (installed != nullptr) {
         QCoreApplication::removeTranslator(installed);
