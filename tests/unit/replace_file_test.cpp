@@ -235,8 +235,9 @@ TEST_F(ReplaceFileTest, ALinkIsWrittenThroughAndStaysALink) {
                 EXPECT_EQ(fs::read_symlink(m_dir + "/" + link), to) << writer.name;
             }
             EXPECT_NE(Read(real).find('v'), std::string::npos) << writer.name << " " << row.name;
-            if (row.targetExists && std::string(writer.name) == "settings")
+            if (row.targetExists && std::string(writer.name) == "settings") {
                 EXPECT_EQ(Read(real).substr(0, 22), kBefore.substr(0, 22)) << row.name;
+            }
         }
     }
     // A loop of links is refused, and nothing is created.
