@@ -42,6 +42,7 @@
 #include "ui/cmd_config_dialog.h"
 #include "ui/fenwold_app.h"
 #include "ui/fenwold_dlg.h"
+#include "ui/log_entry.h"
 #include "ui/log_view.h"
 
 namespace {
