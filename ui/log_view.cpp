@@ -15,6 +15,10 @@ CLogView::CLogView(QPlainTextEdit* pane) : m_pane(pane) {
     m_pane->setReadOnly(true);
     m_pane->setUndoRedoEnabled(false);
     m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Wrapping at word boundaries first measures the whole word, so a block
+    // that is one long word (hex, a stream without spaces) costs its length
+    // for each of its lines at every append.
+    m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_frameTimer.setSingleShot(true);
     m_frameTimer.setInterval(kFrame);
     QObject::connect(&m_frameTimer, &QTimer::timeout, [this] { Flush(); });
