@@ -6,11 +6,12 @@
 
 class QPlainTextEdit;
 
-// How many lines a plain-text pane will take for its text once more is
-// appended, without laying the text out: each block is as wide as its
-// characters' advances add up to, wrapped anywhere at the pane's width. Word
-// wrapping can take a few more lines than this; the estimate only decides
-// which text could never be seen before the pane clears itself.
+// How many lines a plain-text pane that wraps anywhere will take for its text
+// once more is appended, without laying the text out: each block is as wide
+// as its characters' advances add up to. Kerning and a character that does
+// not fit the end of a line can make the pane take a line more or less; the
+// estimate only decides which text could never be seen before the pane
+// clears itself.
 class PaneLineEstimate {
 public:
     // Starts from the pane as it is laid out now: `lines` in all, of which the
