@@ -89,10 +89,18 @@ void CLogView::Flush() {
     if (m_clearFirst) m_pane->clear();
     m_clearFirst = false;
     if (m_gathered.isEmpty()) return;
-    QTextCursor cursor(m_pane->document());
+    QTextDocument* doc = m_pane->document();
+    QTextCursor cursor(doc);
+    // In an edit block the cursor does not place itself on the old layout.
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(m_gathered);
+    cursor.endEditBlock();
     m_gathered.clear();
+    // A layout drops its glyphs once laid out, and the caret, the scroll to
+    // it and the paint would each shape the last block again: a stream
+    // without line ends makes that one block of up to the whole pane.
+    doc->lastBlock().layout()->setCacheEnabled(true);
     m_pane->setTextCursor(cursor);
     m_pane->ensureCursorVisible();
 }
