@@ -19,6 +19,12 @@ CLogView::CLogView(QPlainTextEdit* pane) : m_pane(pane) {
     // that is one long word (hex, a stream without spaces) costs its length
     // for each of its lines at every append.
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
+    // The log's scripts (Latin, Chinese, hex digits) read right unshaped,
+    // and a plain edit control does not kern either; shaping would cost a
+    // pass over the growing last block at every append.
+    QFont font = m_pane->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    m_pane->setFont(font);
     m_frameTimer.setSingleShot(true);
     m_frameTimer.setInterval(kFrame);
     QObject::connect(&m_frameTimer, &QTimer::timeout, [this] { Flush(); });
