@@ -120,14 +120,21 @@ void MeasureAppend(CFenwoldDlg& dialog) {
     std::memcpy(record.text, text, sizeof text);
     record.length = static_cast<int>(sizeof text - 1);
 
+    LogRecord filler;
+    filler.kind = LOG_INFO;
+    const char fillerText[] = "filler line of the log pane";
+    std::memcpy(filler.text, fillerText, sizeof fillerText);
+    filler.length = static_cast<int>(sizeof fillerText - 1);
+
     std::vector<double> appendOnly;
     std::vector<double> withPaint;
     for (int round = 0; round < 40; ++round) {
         view.Clear();
-        while (view.LineCount() < 500) view.AppendEntry("filler line of the log pane\r\n");
+        while (view.LineCount() < 500) view.Append(&filler, true, false), view.Flush();
         QCoreApplication::processEvents();
         const auto start = Clock::now();
         view.Append(&record, true, false);
+        view.Flush();
         const auto appended = Clock::now();
         dialog.LogView().pane()->viewport()->repaint();
         const auto painted = Clock::now();
@@ -160,8 +167,8 @@ int LoadChild(int argc, char** argv, const char* shotFolder, int language) {
         MeasureAppend(*window.dialog);
         return 0;
     }
-    const std::string path = std::string(shotFolder) + "/main_window_" +
-                             (language == 2 ? "zh" : "en") + ".png";
+    const std::string path =
+        std::string(shotFolder) + "/main_window_" + (language == 2 ? "zh" : "en") + ".png";
     const bool saved = window.dialog->grab().save(QString::fromStdString(path));
     std::printf("picture %s: %s\n", saved ? "saved" : "NOT saved", path.c_str());
     return saved ? 0 : 1;
@@ -197,9 +204,10 @@ int main(int argc, char** argv) {
 
     const std::vector<double> startups = MeasureStartups(exe.c_str(), 10);
     if (!startups.empty()) {
-        std::printf("start-up to the main window shown: median %.1f ms, min %.1f, max %.1f (%zu runs)\n",
-                    Median(startups), *std::min_element(startups.begin(), startups.end()),
-                    *std::max_element(startups.begin(), startups.end()), startups.size());
+        std::printf(
+            "start-up to the main window shown: median %.1f ms, min %.1f, max %.1f (%zu runs)\n",
+            Median(startups), *std::min_element(startups.begin(), startups.end()),
+            *std::max_element(startups.begin(), startups.end()), startups.size());
     }
     std::fflush(stdout);
     RunChild(exe.c_str(), {"--load-child"});

@@ -77,6 +77,15 @@ void LogBytes(int kind, const char* data, std::size_t length) {
     }
 }
 
+void LogRawEnd() {
+    if (!g_hasSink.load(std::memory_order_acquire)) {
+        return;
+    }
+    auto record = std::make_unique<LogRecord>();
+    record->kind = LOG_RAW;
+    Post(std::move(record));
+}
+
 void LogPrintf(int kind, const char* format, ...) {
     if (!g_hasSink.load(std::memory_order_acquire)) {
         return;

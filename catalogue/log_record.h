@@ -23,7 +23,6 @@ struct LogRecord {
     std::int32_t kind = 0;
     char text[kLogTextSize] = {};  // at most 511 bytes, always NUL-terminated
     std::int32_t length = 0;       // bytes stored in text (0 to 511); may hold NULs
-
 };
 
 // Receives each record; owns it from then on and frees it with `delete`.
@@ -49,3 +48,8 @@ void LogPrintf(int kind, const char* format, ...) __attribute__((format(printf, 
 // UTF-8 character that ends within reach, so the pieces show the same text
 // one record would have. Nothing for a length of 0.
 void LogBytes(int kind, const char* data, std::size_t length);
+
+// Tells the log that the raw bytes have ended for now (the receive thread
+// has stopped): an empty LOG_RAW record, which shows nothing, but lets a
+// character that the last read left unfinished show as it is.
+void LogRawEnd();

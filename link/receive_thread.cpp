@@ -7,7 +7,9 @@
 // a hung-up tty stays "readable" for ever, and looping on it would burn a
 // whole core.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "catalogue/log_record.h"
 #include "link/com_device.h"
@@ -16,11 +18,17 @@ namespace {
 
 constexpr std::uint32_t kEventWaitMs = 500;
 constexpr std::uint32_t kChunkSize = 4096;
+// A stream comes a few bytes at a time (a UART's FIFO, a USB adapter's
+// packet); read each handful on its own and every millisecond would post a
+// record and wake the UI thread. After a read that found less than half a
+// chunk the bytes gather this long: the log shows them once a frame anyway.
+// A burst fills the tty's buffer (4 KiB) between two reads and is read on
+// without a pause, as fast as it comes.
+constexpr std::chrono::milliseconds kGatherTime{10};
 
-} // namespace
+}  // namespace
 
-bool CComDevice::StartEventThread(ReceiveCallback callback, void* user)
-{
+bool CComDevice::StartEventThread(ReceiveCallback callback, void* user) {
     if (!m_serial.IsOpen()) {
         return false;
     }
@@ -39,8 +47,7 @@ bool CComDevice::StartEventThread(ReceiveCallback callback, void* user)
     return true;
 }
 
-bool CComDevice::StopEventThread()
-{
+bool CComDevice::StopEventThread() {
     m_eventThreadRunning = 0;
     if (m_eventThread) {
         m_eventThread->join();
@@ -51,8 +58,7 @@ bool CComDevice::StopEventThread()
     return true;
 }
 
-void CComDevice::EventLoop()
-{
+void CComDevice::EventLoop() {
     char buffer[kChunkSize];
     while (m_eventThreadRunning != 0 && m_serial.IsOpen()) {
         const std::uint32_t events = m_serial.WaitCommEvent(kEventWaitMs);
@@ -78,6 +84,9 @@ void CComDevice::EventLoop()
         const std::uint32_t got = m_serial.Read(buffer, count);
         if (got > 0 && m_receiveCallback) {
             m_receiveCallback(buffer, got, m_receiveUser);
+        }
+        if (got < kChunkSize / 2) {
+            std::this_thread::sleep_for(kGatherTime);
         }
     }
 }

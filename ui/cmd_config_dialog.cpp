@@ -151,5 +151,6 @@ void CCmdConfigDialog::OnDestroy() {
     m_sendTimer.stop();
     // Joins the receive thread before anything it might reach goes away.
     if (m_pDevice != nullptr) m_pDevice->StopEventThread();
+    LogRawEnd();
     SaveSettings();
 }

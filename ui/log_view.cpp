@@ -6,89 +6,28 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <ctime>
 
 #include "catalogue/log_record.h"
+#include "ui/log_entry.h"
 #include "ui/qt_text.h"
-
-LogClock LogClockNow() {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    LogClock clock;
-    clock.hour = local.tm_hour;
-    clock.minute = local.tm_min;
-    clock.second = local.tm_sec;
-    clock.millisecond =
-        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    return clock;
-}
-
-std::string FormatHexBytes(const char* bytes, int count) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    if (bytes == nullptr || count <= 0) return out;
-    out.resize(static_cast<size_t>(count) * 2);
-    for (int i = 0; i < count; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        out[2 * i] = kDigits[byte >> 4];
-        out[2 * i + 1] = kDigits[byte & 0x0F];
-    }
-    return out;
-}
-
-std::string FormatLogEntry(int kind, const char* text, int length, bool hex,
-                           const LogClock& clock) {
-    std::string body;
-    if (hex) {
-        body = FormatHexBytes(text, length);
-    } else if (text != nullptr && length > 0) {
-        // Every stored byte, a NUL too: the pane draws it as it draws any
-        // other control byte, and the text after it stays in view.
-        body.assign(text, static_cast<size_t>(std::min(length, kLogTextSize - 1)));
-    }
-    if (kind == LOG_RAW) return body;
-
-    const char* prefix = nullptr;
-    switch (kind) {
-        case LOG_SEND: prefix = "send:"; break;
-        case LOG_RECV: prefix = "recv:"; break;
-        case LOG_ERROR: prefix = "error:"; break;
-        default: break;
-    }
-    std::string entry = "\r\n";
-    if (prefix != nullptr) {
-        char stamp[32];
-        std::snprintf(stamp, sizeof stamp, "[%02d:%02d:%02d.%03d]\r\n", clock.hour, clock.minute,
-                      clock.second, clock.millisecond);
-        entry += stamp;
-        entry += prefix;
-    }
-    entry += body;
-    entry += "\r\n";
-    return entry;
-}
-
-namespace {
-
-// The pane breaks lines at "\n"; a carriage return on its own shows nothing,
-// so a "\r\n" split over two raw chunks still gives one line break.
-QString ToPaneText(const std::string& entry) {
-    QString text = ToQString(entry);
-    text.remove(QLatin1Char('\r'));
-    return text;
-}
-
-}  // namespace
 
 CLogView::CLogView(QPlainTextEdit* pane) : m_pane(pane) {
     m_pane->setReadOnly(true);
     m_pane->setUndoRedoEnabled(false);
     m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Wrapping at word boundaries first measures the whole word, so a block
+    // that is one long word (hex, a stream without spaces) costs its length
+    // for each of its lines at every append.
+    m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
+    // The log's scripts (Latin, Chinese, hex digits) read right unshaped,
+    // and a plain edit control does not kern either; shaping would cost a
+    // pass over the growing last block at every append.
+    QFont font = m_pane->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    m_pane->setFont(font);
+    m_frameTimer.setSingleShot(true);
+    m_frameTimer.setInterval(kFrame);
+    QObject::connect(&m_frameTimer, &QTimer::timeout, [this] { Flush(); });
 }
 
 int CLogView::LineCount(int limit) const {
@@ -106,19 +45,68 @@ int CLogView::LineCount(int limit) const {
     return lines;
 }
 
-void CLogView::Clear() { m_pane->clear(); }
+void CLogView::Clear() {
+    m_frameTimer.stop();
+    m_frameOpen = m_clearFirst = false;
+    m_gathered.clear();
+    m_raw.Release();
+    m_pane->clear();
+}
 
-void CLogView::AppendEntry(const std::string& entry) {
+void CLogView::Gather(const std::string& entry) {
     if (entry.empty()) return;
-    QTextCursor cursor(m_pane->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(ToPaneText(entry));
-    m_pane->setTextCursor(cursor);
-    m_pane->ensureCursorVisible();
+    // The pane breaks lines at "\n"; a carriage return on its own shows
+    // nothing, so a "\r\n" split over two raw chunks still gives one break.
+    QString text = ToQString(entry);
+    text.remove(QLatin1Char('\r'));
+    m_estimate.Add(text);
+    m_gathered += text;
 }
 
 void CLogView::Append(const LogRecord* record, bool display, bool hex) {
-    if (LineCount(kMaxLines) > kMaxLines) Clear();
+    if (!m_frameOpen) {
+        // Laying out what the last frame put in is the pane's own work, due
+        // before it paints anyway.
+        const int lines = LineCount(kMaxLines);
+        m_estimate.StartFrom(*m_pane, lines);
+        m_frameOpen = true;
+        m_frameTimer.start();
+    }
+    if (m_estimate.lines() > kMaxLines) {
+        m_gathered.clear();
+        m_clearFirst = true;
+        m_estimate.StartEmpty();
+    }
+    const bool rawText =
+        display && record != nullptr && record->kind == LOG_RAW && !hex && record->length > 0;
+    if (!rawText) Gather(m_raw.Release());
     if (!display || record == nullptr) return;
-    AppendEntry(FormatLogEntry(record->kind, record->text, record->length, hex, LogClockNow()));
+    if (rawText) {
+        const int length = std::min(record->length, kLogTextSize - 1);
+        Gather(m_raw.Take(record->text, static_cast<std::size_t>(length)));
+    } else {
+        Gather(FormatLogEntry(record->kind, record->text, record->length, hex, LogClockNow()));
+    }
+}
+
+void CLogView::Flush() {
+    m_frameTimer.stop();
+    m_frameOpen = false;
+    if (m_clearFirst) m_pane->clear();
+    m_clearFirst = false;
+    if (m_gathered.isEmpty()) return;
+    QTextDocument* doc = m_pane->document();
+    QTextCursor cursor(doc);
+    // In an edit block the cursor does not place itself on the old layout.
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_gathered);
+    cursor.endEditBlock();
+    m_gathered.clear();
+    // A layout drops its glyphs once laid out, and the caret, the scroll to
+    // it and the paint would each shape the last block again: a stream
+    // without line ends makes that one block of up to the whole pane.
+    doc->lastBlock().layout()->setCacheEnabled(true);
+    m_pane->setTextCursor(cursor);
+    m_pane->ensureCursorVisible();
 }

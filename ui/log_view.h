@@ -1,55 +1,58 @@
 #pragma once
 
-#include <string>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+
+#include "ui/pane_line_estimate.h"
+#include "ui/raw_text_stream.h"
 
 class QPlainTextEdit;
 struct LogRecord;
 
-// Local time of day as the log pane stamps an entry.
-struct LogClock {
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-};
-
-// The local time now, read on the thread that shows the entry.
-LogClock LogClockNow();
-
-// Two upper-case hexadecimal digits per byte, no separators; "" for a null
-// pointer or a count of 0 or less.
-std::string FormatHexBytes(const char* bytes, int count);
-
-// One log entry as the pane shows it, with "\r\n" line breaks: kinds 0 to 2
-// get a time stamp and a prefix, kind 4 is the body alone, every other kind
-// is framed like an information line. The body is the `length` bytes of
-// text, NULs included, or FormatHexBytes over them with hex.
-std::string FormatLogEntry(int kind, const char* text, int length, bool hex, const LogClock& clock);
-
 // The main dialog's log pane: appends entries at the end whatever the user
 // selected, and empties itself once it holds more than 512 lines.
+//
+// A record is stamped and formatted when it is handled, but the pane gets the
+// entries of one frame together, in one insert: a stream of small records
+// would otherwise cost a line count, an insert and the layout of a growing
+// block each. What the 512-line clear would remove within the frame is
+// dropped before it is ever laid out.
 class CLogView {
 public:
     static constexpr int kMaxLines = 512;
+    static constexpr std::chrono::milliseconds kFrame{50};
 
     explicit CLogView(QPlainTextEdit* pane);
 
-    // Shows one record (the caller keeps ownership). The 512-line clear comes
-    // first, also while the display is off; with display off nothing else
-    // happens. A null record only takes part in the clear.
+    // Handles one record (the caller keeps ownership): it shows in the pane
+    // within a frame. The 512-line clear comes first, also while the display
+    // is off; with display off nothing else happens. A null record only takes
+    // part in the clear. Raw text is one stream: a character cut between two
+    // records shows whole; one left unfinished shows as it is when any other
+    // record comes first, an empty raw record (the stream has ended)
+    // included.
     void Append(const LogRecord* record, bool display, bool hex);
 
-    // Appends an entry already formatted with "\r\n" line breaks.
-    void AppendEntry(const std::string& entry);
+    // Puts what the frame has gathered into the pane now.
+    void Flush();
 
     void Clear();
 
     // Lines as the pane lays them out, wrapped lines included; counting stops
-    // early once `limit` is exceeded.
+    // early once `limit` is exceeded. Text not yet flushed does not count.
     int LineCount(int limit = 1 << 30) const;
 
     QPlainTextEdit* pane() const { return m_pane; }
 
 private:
+    void Gather(const std::string& entry);
+
     QPlainTextEdit* m_pane;
+    QTimer m_frameTimer;
+    bool m_frameOpen = false;   // the estimate follows the pane and what is gathered
+    bool m_clearFirst = false;  // the pane is emptied before the gathered text goes in
+    QString m_gathered;
+    PaneLineEstimate m_estimate;
+    RawTextStream m_raw;
 };

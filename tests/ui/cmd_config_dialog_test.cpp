@@ -3,7 +3,7 @@
 
 #include "resources/cmd_dialog_ids.h"
 #include "tests/ui/fenwold_dlg_fixture.h"
-#include "ui/log_view.h"
+#include "ui/log_entry.h"
 
 using Clock = ModuleSimulator::Clock;
 using std::chrono::milliseconds;
@@ -55,17 +55,23 @@ TEST_F(CommandWindowTest, EachSendPutsExactlyItsBytesOnTheWireAndTheReplyIsLogge
     m_sim->setGarbage("%s%n%d");
     m_sim->setFault(SimFault::Garbage, "AT+ECHO");
     const std::string x(300, 'x');
-    const std::tuple<std::string, bool, bool, std::string> rows[] = {  // text, hex, newline, wire
-        {"01 02 0A", true, false, std::string("\x01\x02\x0A", 3)}, {"1 2 3", true, false, "\x12"},
-        {"abc", true, false, "\xAB"}, {"GG", true, false, std::string(1, '\0')},
+    const std::tuple<std::string, bool, bool, std::string> rows[] = {
+        // text, hex, newline, wire
+        {"01 02 0A", true, false, std::string("\x01\x02\x0A", 3)},
+        {"1 2 3", true, false, "\x12"},
+        {"abc", true, false, "\xAB"},
+        {"GG", true, false, std::string(1, '\0')},
         {std::string(600, '4'), true, false, std::string(255, 'D')},
-        {"41 00 42", true, true, std::string("A\0B\r\n", 5)}, {x, false, false, x.substr(0, 255)},
+        {"41 00 42", true, true, std::string("A\0B\r\n", 5)},
+        {x, false, false, x.substr(0, 255)},
         {x.substr(0, 253), false, true, x.substr(0, 253) + "\r\n"},
         {x.substr(0, 254), false, true, x.substr(0, 254) + "\r"},
-        {x.substr(0, 255), false, true, x.substr(0, 255)}, {"AT+ECHO", false, true, "AT+ECHO\r\n"},
+        {x.substr(0, 255), false, true, x.substr(0, 255)},
+        {"AT+ECHO", false, true, "AT+ECHO\r\n"},
         // An odd last digit is not sent, with New Line or without: the line end follows the
         // whole bytes only, never a half-typed byte.
-        {"1 2 3", true, true, "\x12\r\n"}, {"123", true, true, "\x12\r\n"},
+        {"1 2 3", true, true, "\x12\r\n"},
+        {"123", true, true, "\x12\r\n"},
         {"abc", true, true, "\xAB\r\n"},
         {std::string(509, '4'), true, true, std::string(254, 'D') + "\r"}};
     const int threads = UnnamedThreads();
@@ -156,7 +162,9 @@ TEST_F(CommandWindowTest, SettingsAreWrittenAtClosingAndTheTimerKeysReadAtOpenin
 }
 
 // A reply longer than one log record, or one that holds a zero byte, is shown whole and in
-// order, as text and in hex; a zero byte shows as the pane shows any other control byte.
+// order, as text and in hex; a zero byte shows as the pane shows any other control byte. A
+// character cut between two reads shows whole; one the module leaves unfinished shows as it
+// is once the window has closed.
 TEST_F(CommandWindowTest, EveryReceivedByteIsShownInOrder) {
     std::string list;
     for (int i = 0; i < 40; ++i)
@@ -164,21 +172,31 @@ TEST_F(CommandWindowTest, EveryReceivedByteIsShownInOrder) {
     list += "\r\nOK\r\n";
     const std::string zero("AB\0CD\r\nOK\r\n", 11);
     const auto withoutCr = [](std::string text) { return std::erase(text, '\r'), text; };
-    const std::tuple<std::string, bool, std::string> rows[] = {  // reply, hex, the pane shows
-        {list, false, withoutCr(list)},
-        {list, true, FormatHexBytes(list.data(), static_cast<int>(list.size()))},
-        {zero, false, std::string("AB\0CD\nOK\n", 9)},
-        {zero, true, "41420043440D0A4F4B0D0A"}};
+    const std::tuple<std::string, std::string, bool, std::string, std::string> rows[] = {
+        // command, its garbage reply, hex, what the pane shows, and once the window closed
+        {"AT+LIST", list, false, withoutCr(list), ""},
+        {"AT+LIST", list, true, FormatHexBytes(list.data(), static_cast<int>(list.size())), ""},
+        {"AT+LIST", zero, false, std::string("AB\0CD\nOK\n", 9), ""},
+        {"AT+LIST", zero, true, "41420043440D0A4F4B0D0A", ""},
+        {"AT+MOD?", "", false, "+MOD:中文\n\nOK\n", ""},
+        {"AT+LIST", "ab\xE4", false, "ab", "ab\uFFFD"}};
     ASSERT_GT(list.size(), 4u * 511);
     m_sim->setFault(SimFault::Garbage, "AT+LIST");
-    for (const auto& [reply, hex, shown] : rows) {
+    m_sim->setValue("+MOD", "中文");
+    m_sim->setFault(SimFault::Split, "AT+MOD?");
+    m_sim->setSplit(8, milliseconds(100));  // after "\r\n+MOD:" and the first byte of 中
+    for (const auto& [command, reply, hex, shown, closed] : rows) {
         m_sim->setGarbage(reply);
         m_dialog->CheckDlgButton(IDC_CHECK_HEXSHOW, hex);
         const size_t from = m_transcript.size();
         Modal<Window>([&](Window& window) {
-            Send(window, "AT+LIST", false, true);
-            EXPECT_TRUE(WaitFor([&] { return m_transcript.find(shown, from) != std::string::npos; }))
-                << "hex " << hex << ": " << m_transcript.substr(from);
+            Send(window, command, false, true);
+            EXPECT_TRUE(WaitFor([&] {
+                return m_transcript.find(shown, from) != std::string::npos;
+            })) << "hex "
+                << hex << ": " << m_transcript.substr(from);
         });
+        Settle();
+        EXPECT_NE(m_transcript.find(closed, from), std::string::npos) << m_transcript.substr(from);
     }
 }

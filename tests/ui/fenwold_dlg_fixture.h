@@ -116,8 +116,12 @@ protected:
         menu ? m_dialog->Menu()->Item(id)->trigger() : m_dialog->Button(id)->click();
         Settle();
     }
-    // Hands out everything already posted (log records, state changes).
-    static void Settle() { EXPECT_TRUE(DrainPostedMessages()) << "posted messages never ran out"; }
+    // Hands out everything already posted (log records, state changes) and
+    // puts into the log pane what it has gathered.
+    void Settle() {
+        EXPECT_TRUE(DrainPostedMessages()) << "posted messages never ran out";
+        if (m_dialog) m_dialog->LogView().Flush();
+    }
     template <class D>
     int Modal(const std::function<void(D&)>& steps) {
         D dialog(m_dialog.get(), m_device.get());
