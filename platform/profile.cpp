@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_descriptor.h"
+#include "platform/file_lock.h"
 #include "platform/leading_int.h"
 #include "platform/read_regular_file.h"
 
@@ -53,7 +55,10 @@ bool SameName(std::string_view a, std::string_view b)
 }
 
 // One line of the file: where it starts, its text without the line end, and
-// the length of that line end (0, 1 or 2).
+// the length of that line end. A line feed ends a line, with every carriage
+// return before it: a CR LF file converted once more ends its lines in CR CR
+// LF, and a CR left in a value would make it one the file cannot take back.
+// So do carriage returns at the very end of the file, where the LF was lost.
 struct Line {
     std::size_t begin;
     std::string_view text;
@@ -66,18 +71,16 @@ std::vector<Line> SplitLines(std::string_view content)
     std::size_t pos = 0;
     while (pos < content.size()) {
         std::size_t end = content.find('\n', pos);
-        std::size_t eol = 1;
-        if (end == std::string_view::npos) {
+        const bool feed = end != std::string_view::npos;
+        if (!feed) {
             end = content.size();
-            eol = 0;
         }
         std::size_t textEnd = end;
-        if (eol != 0 && textEnd > pos && content[textEnd - 1] == '\r') {
+        while (textEnd > pos && content[textEnd - 1] == '\r') {
             --textEnd;
-            ++eol;
         }
-        lines.push_back({pos, content.substr(pos, textEnd - pos), eol});
-        pos = end + (eol != 0 ? 1 : 0);
+        lines.push_back({pos, content.substr(pos, textEnd - pos), end - textEnd + (feed ? 1 : 0)});
+        pos = end + (feed ? 1 : 0);
     }
     return lines;
 }
@@ -141,10 +144,15 @@ KeyLookup FindKey(const std::vector<Line>& lines, std::string_view section, std:
     return found;
 }
 
+// Under a shared lock: a file another instance is writing in place is read
+// once it is whole.
 std::optional<std::string> ReadBoundedFile(const std::string& file)
 {
+    int error = 0;
+    const FileDescriptor fd = OpenSharedLocked(file, error);
     std::string content;
-    if (ReadRegularFile(file, kMaxProfileFileBytes, content) != RegularFileRead::kRead) {
+    if (fd.get() < 0 ||
+        ReadOpenRegularFile(fd.get(), kMaxProfileFileBytes, content) != RegularFileRead::kRead) {
         return std::nullopt;
     }
     return content;
@@ -187,7 +195,8 @@ bool HasLineBreak(std::string_view text)
 std::string_view LineEnding(const std::vector<Line>& lines, std::string_view content)
 {
     for (const Line& line : lines) {
-        if (line.eolLength != 0) {
+        if (content.substr(line.begin + line.text.size(), line.eolLength).find('\n') !=
+            std::string_view::npos) {
             return content.substr(line.begin + line.text.size(), line.eolLength);
         }
     }
@@ -224,10 +233,8 @@ std::string EditedContent(const std::string& content, const std::string& section
             : body.size();
     out.append(body.substr(0, at));
     if (out.size() > bom && out.back() != '\n') {
-        // The last line had no line end. One that ends in a bare CR gets a
-        // whole CR LF of its own: with a lone LF the CR would turn into half
-        // of a line end and drop out of that line's value.
-        out.append(out.back() == '\r' ? std::string_view("\r\n") : std::string_view(eol));
+        // The last line had no line end, or lost the LF of its CR LF.
+        out.append(out.back() == '\r' ? std::string_view("\n") : std::string_view(eol));
     }
     if (!found.firstSectionEnd) {
         out.append("[" + section + "]" + eol);
@@ -284,36 +291,48 @@ bool WriteProfileStrings(const std::string& section, const ProfileEntries& entri
         }
     }
     std::string target;
-    int error = 0;
-    if (!ResolveWriteTarget(file, target, error)) {
-        return Fail(failure, FileWriteStep::kOpen, error);
+    if (const FileWriteFailure resolved = ResolveWriteTarget(file, target);
+        resolved.step != FileWriteStep::kNone) {
+        return Fail(failure, resolved.step, resolved.error);
+    }
+    // The read, change and write under one lock: else a save of another
+    // instance between this one's read and write would be lost.
+    FileDescriptor fd;
+    bool created = false;
+    if (const FileWriteFailure locked = OpenExclusiveLocked(target, fd, created);
+        locked.step != FileWriteStep::kNone) {
+        return Fail(failure, locked.step, locked.error);
     }
     std::string content;
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            return Fail(failure, FileWriteStep::kOpen, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-        }
-        std::optional<std::string> existing = ReadBoundedFile(target);
-        if (!existing) {
-            // Unreadable or too large: rewriting it from nothing would lose it.
-            return info.st_size > static_cast<off_t>(kMaxProfileFileBytes)
-                       ? Fail(failure, FileWriteStep::kTooLarge, EFBIG)
-                       : Fail(failure, FileWriteStep::kOpen, EACCES);
-        }
-        content = std::move(*existing);
-    } else if (errno != ENOENT) {
-        return Fail(failure, FileWriteStep::kOpen, errno);
+    int error = 0;
+    switch (ReadOpenRegularFile(fd.get(), kMaxProfileFileBytes, content, &error)) {
+        case RegularFileRead::kRead:
+            break;
+        case RegularFileRead::kRefused:
+            // Too large, or no longer a regular file: rewriting it from
+            // nothing would lose it.
+            return Fail(failure, error == EFBIG ? FileWriteStep::kTooLarge : FileWriteStep::kOpen,
+                        error);
+        case RegularFileRead::kFailed:
+            return Fail(failure, FileWriteStep::kOpen, error);
     }
     for (const auto& [key, value] : entries) {
         content = EditedContent(content, section, key, value);
     }
     // Past the bound every key would read as its default from then on.
-    if (content.size() > kMaxProfileFileBytes) {
-        return Fail(failure, FileWriteStep::kTooLarge, EFBIG);
+    FileWriteFailure result{FileWriteStep::kTooLarge, EFBIG};
+    if (content.size() <= kMaxProfileFileBytes) {
+        result = ReplaceFileWhole(target, content);
     }
-    const FileWriteFailure result = ReplaceFileWhole(target, content);
     if (result.step != FileWriteStep::kNone) {
+        // The empty file made to hold the lock goes again, while it is still
+        // the one under the name.
+        struct stat named {};
+        struct stat made {};
+        if (created && ::lstat(target.c_str(), &named) == 0 && ::fstat(fd.get(), &made) == 0 &&
+            named.st_ino == made.st_ino && named.st_dev == made.st_dev && made.st_size == 0) {
+            ::unlink(target.c_str());
+        }
         return Fail(failure, result.step, result.error);
     }
     return true;

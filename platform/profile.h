@@ -4,8 +4,13 @@
 // blanks; the first matching key (searching repeated sections in file order)
 // counts. A file that is missing, unreadable or larger than
 // kMaxProfileFileBytes reads as empty, so every lookup gives the default.
-// Lines may end in CRLF or LF; a UTF-8 byte order mark, blank lines and lines
-// starting with ';' are skipped when reading and kept when writing.
+// Lines end in LF, with any CRs before it (CR LF, or CR CR LF from a file
+// converted twice); a UTF-8 byte order mark, blank lines and lines starting
+// with ';' are skipped when reading and kept when writing.
+//
+// Readers hold a shared lock on the file and each write an exclusive one
+// over its read, change and write (see file_lock.h), so two instances of
+// the tool saving at once lose nothing.
 #pragma once
 
 #include <cstddef>
@@ -32,10 +37,10 @@ std::string ReadProfileString(const std::string& section, const std::string& key
 
 // Replaces the first matching key's value, or adds the key at the end of the
 // first matching section, or adds the section at the end of the file; every
-// other line stays byte for byte. The file is replaced whole (see
-// ReplaceFileWhole): a reader sees either the old or the new file, a
-// read-only file is left alone, a symbolic link is written through. False
-// when the file cannot be written, when it is or would become larger than
+// other line stays byte for byte. The file is replaced as ReplaceFileWhole
+// does: a read-only file is left alone, a symbolic link is written through
+// (unless planted, kUnsafeLink). False when the file cannot be written, when
+// its lock cannot be had in time (kLocked), when it is or would become larger than
 // kMaxProfileFileBytes (kTooLarge), or when a name or the value holds a line
 // break (or a section name holds ']'), which would break the file's structure
 // (kBadEntry); failure, when given, then says why.

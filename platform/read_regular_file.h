@@ -15,3 +15,10 @@ enum class RegularFileRead {
 // file that grows past maxBytes while it is read is refused as well. bytes is
 // emptied unless the result is kRead.
 RegularFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
+// The same for a file already open for reading, from its current position
+// (the start, for a file just opened). error, when given, gets the errno
+// behind a result other than kRead (EAGAIN for a file cut short meanwhile,
+// EFBIG for one over the bound).
+RegularFileRead ReadOpenRegularFile(int fd, std::size_t maxBytes, std::string& bytes,
+                                    int* error = nullptr);

@@ -14,7 +14,9 @@
 
 #include "platform/file_identity.h"
 #include "platform/write_all.h"
+#include "platform/write_fault.h"
 #include "platform/write_in_place.h"
+#include "platform/write_steps.h"
 
 namespace {
 
@@ -73,6 +75,16 @@ int CreateTemporary(const std::string& target, std::string& name, int& error) {
     return -1;
 }
 
+// The kernel's protected_symlinks rule: in a sticky folder that everybody
+// may write, a link is followed only by its owner or when the folder's owner
+// owns it too. The link's own info is given; its folder is looked at here.
+bool MayFollow(const struct stat& link, const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return false;
+    const bool shared = (info.st_mode & S_ISVTX) != 0 && (info.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == info.st_uid;
+}
+
 // The rename is on the disk only once the folder is: without this a power cut
 // can bring back the old file after the tool said it saved the new one.
 void SyncFolder(const std::string& folder) {
@@ -85,41 +97,41 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool ResolveWriteTarget(const std::string& path, std::string& target, int& error) {
+FileWriteFailure ResolveWriteTarget(const std::string& path, std::string& target) {
     target = path;
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
         struct stat info {};
         if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            return true;  // a file, a folder, or nothing yet: the write decides
+            return {};  // a file, a folder, or nothing yet: the write decides
+        }
+        if (!MayFollow(info, FolderOf(target))) {
+            return {FileWriteStep::kUnsafeLink, EACCES};
         }
         std::vector<char> buffer(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
                                  1);
         const ssize_t n = ::readlink(target.c_str(), buffer.data(), buffer.size());
         if (n < 0) {
-            error = errno;
-            return false;
+            return {FileWriteStep::kOpen, errno};
         }
         if (static_cast<std::size_t>(n) >= buffer.size()) {
-            error = ENAMETOOLONG;  // the link changed while it was read
-            return false;
+            return {FileWriteStep::kOpen, ENAMETOOLONG};  // the link changed while it was read
         }
         const std::string link(buffer.data(), static_cast<std::size_t>(n));
         if (link.empty()) {
-            error = ENOENT;
-            return false;
+            return {FileWriteStep::kOpen, ENOENT};
         }
         target = (link.front() == '/') ? link : FolderOf(target) + "/" + link;
     }
-    error = ELOOP;
-    return false;
+    return {FileWriteStep::kOpen, ELOOP};
 }
 
 FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view content) {
     std::string target;
-    int error = 0;
-    if (!ResolveWriteTarget(path, target, error)) {
-        return {FileWriteStep::kOpen, error};
+    if (const FileWriteFailure resolved = ResolveWriteTarget(path, target);
+        resolved.step != FileWriteStep::kNone) {
+        return resolved;
     }
+    int error = 0;
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (!exists && errno != ENOENT) {
@@ -159,17 +171,16 @@ FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view cont
         ::unlink(temp.c_str());
         return WriteInPlace(target, content);
     }
-    bool ok = WriteAll(fd, content, error);
-    if (ok && ::fsync(fd) != 0) {
-        error = errno;
+    bool ok =
+        !InjectWriteFault(WriteStage::kWrite, error) && WriteAll(fd, content, error) && Flush(fd, error);
+    int closeError = 0;
+    if (!Close(fd, closeError) && ok) {
+        error = closeError;
         ok = false;
     }
-    // Some file systems report a full disk only at the close.
-    if (::close(fd) != 0 && ok) {
-        error = errno;
+    if (ok && InjectWriteFault(WriteStage::kRename, error)) {
         ok = false;
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+    } else if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
         error = errno;
         ok = false;
     }

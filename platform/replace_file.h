@@ -13,7 +13,11 @@
 // in the middle can leave it part new, part old, as a crash then can.
 //
 // A symbolic link is written through: the file it points to is written and
-// the link stays a link. A target whose mode has no write bit, or that this
+// the link stays a link. A link in a sticky folder that everybody may write
+// (/tmp) is followed only when this user or the folder's owner owns it, as
+// the kernel's protected_symlinks rule has it, whatever the machine's
+// setting: else another user could point the tool, run as root, at a file of
+// theirs choosing (kUnsafeLink). A target whose mode has no write bit, or that this
 // user may not write, is read-only, as on Windows: it is left alone, also
 // for root, whose rename would otherwise ignore the file's mode.
 #pragma once
@@ -28,6 +32,8 @@ enum class FileWriteStep {
     kWrite,     // writing, flushing or renaming failed
     kTooLarge,  // the file would outgrow what its reader accepts; nothing was touched
     kBadEntry,  // a name or value the file's format cannot hold; nothing was touched
+    kUnsafeLink,  // a link another user put in a shared folder; nothing was touched
+    kLocked,      // another program held the file's lock too long; nothing was touched
 };
 
 struct FileWriteFailure {
@@ -41,6 +47,6 @@ FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view cont
 
 // The file that a write to path replaces: path itself, or the end of the
 // chain of symbolic links it starts (relative links read from their own
-// folder). The end need not exist. False on a loop or a link that cannot be
-// read; error then holds the errno.
-bool ResolveWriteTarget(const std::string& path, std::string& target, int& error);
+// folder). The end need not exist. Fails (kOpen) on a loop or a link that
+// cannot be read, and (kUnsafeLink) on a link the rule above forbids.
+FileWriteFailure ResolveWriteTarget(const std::string& path, std::string& target);

@@ -8,10 +8,17 @@
 
 #include "platform/replace_file.h"
 
-// Writes content over the regular file target from its first byte and cuts
-// it to the new length; the file keeps its inode, and with it its links,
-// owner, group, mode and access list. The new length is reserved first, so a
-// full disk or a file-size limit fails before a byte of the old text changes
-// (kWrite with ENOSPC, EDQUOT or EFBIG). A failure after that (an I/O error)
-// can leave the file part new, part old.
+// Writes content over the regular file target from its first byte; the file
+// keeps its inode, and with it its links, owner, group, mode and access
+// list.
+//
+// The new length is reserved first, so a full disk or a file-size limit
+// fails before a byte of the old text changes (kWrite with ENOSPC, EDQUOT or
+// EFBIG). A shorter text is written padded with line ends to the old length
+// and flushed before the file is cut to it: a kill or a failure after the
+// flush leaves the new text followed by blank lines, which every reader of
+// the tool skips, and the save counts as done. Only an I/O error or a kill in
+// the middle of the write itself can leave the file part new, part old.
+//
+// A link at target is not followed (ELOOP): the caller resolved it already.
 FileWriteFailure WriteInPlace(const std::string& target, std::string_view content);

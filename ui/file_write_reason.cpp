@@ -74,14 +74,22 @@ std::string DescribeFileWriteFailure(const FileWriteFailure& failure) {
         return Say({"The setting holds a line break, which the file cannot keep.",
                     "设置中含有换行符，文件无法保存。"});
     }
+    if (failure.step == FileWriteStep::kUnsafeLink) {
+        return Say({"The name is a link that another user put in a shared folder.",
+                    "该名称是其他用户放在共享文件夹中的链接。"});
+    }
+    if (failure.step == FileWriteStep::kLocked) {
+        return Say({"Another program keeps the file locked.", "文件被另一个程序锁定。"});
+    }
     if (const Words* words = WordsFor(failure.error)) return Say(*words);
     return Say({"The system reported: ", "系统报告："}) +
            std::generic_category().message(failure.error) + ".";
 }
 
 std::string ExportFailureMessage(const FileWriteFailure& failure) {
-    const bool notCreated =
-        failure.step == FileWriteStep::kOpen || failure.step == FileWriteStep::kReadOnly;
+    const bool notCreated = failure.step == FileWriteStep::kOpen ||
+                            failure.step == FileWriteStep::kReadOnly ||
+                            failure.step == FileWriteStep::kUnsafeLink;
     const std::string what = notCreated ? GetLangText(TEXT_FAILED_OPEN_FILE)
                                         : Say({"Failed to save file", "保存文件失败"});
     return what + "\n" + DescribeFileWriteFailure(failure);

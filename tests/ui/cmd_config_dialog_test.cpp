@@ -159,6 +159,15 @@ TEST_F(CommandWindowTest, SettingsAreWrittenAtClosingAndTheTimerKeysReadAtOpenin
     for (const char* line : {"CmdHex=1", "SendTimer=250", "SendTimerState=0", "SendNewLine=1"})
         EXPECT_NE(ReadFile(m_folder + "/ParamCfg.ini").find(line), std::string::npos) << line;
     Modal<Window>([&](Window& window) { EXPECT_EQ(state(window), "+++ 250 0 0 0"); });
+
+    // A CR LF file converted once more: the period comes without a CR, so closing saves.
+    const std::string ini = m_folder + "/ParamCfg.ini";
+    std::ofstream(ini, std::ios::binary) << "[CONFIG]\r\r\nSendTimer=500\r\r\n";
+    Modal<Window>([&](Window& window) {
+        EXPECT_EQ(state(window), "+++ 500 0 0 1");
+        window.SetDlgItemText(IDC_CMD_EDIT_PERIOD, "400");
+    });
+    EXPECT_NE(ReadFile(ini).find("SendTimer=400\r\r\n"), std::string::npos) << ReadFile(ini);
 }
 
 // A reply longer than one log record, or one that holds a zero byte, is shown whole and in

@@ -33,7 +33,7 @@ TEST_F(ProfileTest, MessyFilesAreReadAsWindowsDoes) {
     // clang-format off
     const std::pair<const char*, bool> files[] = {  // content, whether K of [S] reads as 150
         {nullptr, false}, {"[S]\r\nK=150\r\n", true}, {"[S]\nK=150\n", true},
-        {"\xEF\xBB\xBF[S]\r\nK=150", true}, {"\n\n; c\n  [ s ]  \n\n  k   =   150  \n", true},
+        {"\xEF\xBB\xBF[S]\r\nK=150", true}, {"[S]\r\r\nK=150\r\r\n", true}, {"[S]\nK=150\r\r", true}, {"\n\n; c\n  [ s ]  \n\n  k   =   150  \n", true},
         {"[S]\n;K=1\nK=150\n", true}, {"[S]\nK=\"150\"\n", true},
         // The first of repeated keys counts, wherever its section stands.
         {"[S]\nK=150\nK=9\n", true}, {"[S]\nK=150\n[S]\nK=9\n", true},
@@ -96,9 +96,12 @@ TEST_F(ProfileTest, WritesKeepEveryOtherLine) {
         // The key that is read in a repeated section is the one written.
         {"[A]\nX=1\n[A]\nK=1\n", "A", "K", "2", "[A]\nX=1\n[A]\nK=2\n"},
         {"[A]\nK=1\n", "A", "K", "", "[A]\nK=\n"},
-        // A last line that ends in a bare CR keeps it: the CR must not become half of a CR LF.
-        {"[A]\nX=1\r", "A", "K", "v", "[A]\nX=1\r\r\nK=v\n"},
-        {"[A]\r\nX=1\r", "B", "K", "v", "[A]\r\nX=1\r\r\n[B]\r\nK=v\r\n"}};
+        // A last line that ends in a CR lost the LF of its line end: it gets it back.
+        {"[A]\nX=1\r", "A", "K", "v", "[A]\nX=1\r\nK=v\n"},
+        {"[A]\r\nX=1\r", "B", "K", "v", "[A]\r\nX=1\r\n[B]\r\nK=v\r\n"},
+        // A CR LF file converted once more keeps its CR CR LF.
+        {"[A]\r\r\nK=500\r\r\n", "A", "K", "250", "[A]\r\r\nK=250\r\r\n"},
+        {"[A]\r\r\nX=1\r\r\n", "A", "K", "v", "[A]\r\r\nX=1\r\r\nK=v\r\r\n"}};
     // clang-format on
     for (const auto& row : rows) {
         fs::remove(file_);
