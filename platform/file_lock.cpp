@@ -33,8 +33,7 @@ int Lock(int fd, int operation, Clock::time_point deadline) {
         if (error != EWOULDBLOCK) return error;
         const Clock::time_point now = Clock::now();
         if (now >= deadline) return EWOULDBLOCK;
-        std::this_thread::sleep_for(
-            std::min<Clock::duration>(pause, deadline - now));
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, std::chrono::milliseconds{16});
     }
 }
@@ -62,7 +61,8 @@ FileDescriptor OpenSharedLocked(const std::string& path, int& error) {
         // What is no regular file is refused by the reader; nobody saves it.
         if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return fd;
         if (Lock(fd.get(), LOCK_SH, deadline) != 0) return fd;
-        if (StillNamed(fd.get(), [&](struct stat& named) { return ::stat(path.c_str(), &named); }) ||
+        if (StillNamed(fd.get(),
+                       [&](struct stat& named) { return ::stat(path.c_str(), &named); }) ||
             Clock::now() >= deadline) {
             return fd;  // a file replaced after it was opened is still whole
         }
@@ -86,7 +86,8 @@ FileWriteFailure OpenExclusiveLocked(const std::string& target, FileDescriptor& 
             fd.Reset(::open(target.c_str(), O_RDONLY | kOpenFlags | O_NOFOLLOW));
         }
         if (fd.get() < 0 && errno == ENOENT) {
-            fd.Reset(::open(target.c_str(), O_RDWR | kOpenFlags | O_NOFOLLOW | O_CREAT | O_EXCL, 0666));
+            fd.Reset(
+                ::open(target.c_str(), O_RDWR | kOpenFlags | O_NOFOLLOW | O_CREAT | O_EXCL, 0666));
             created = fd.get() >= 0;
             if (!created && errno == EEXIST && Clock::now() < deadline) continue;
         }

@@ -171,8 +171,8 @@ FileWriteFailure ReplaceFileWhole(const std::string& path, std::string_view cont
         ::unlink(temp.c_str());
         return WriteInPlace(target, content);
     }
-    bool ok =
-        !InjectWriteFault(WriteStage::kWrite, error) && WriteAll(fd, content, error) && Flush(fd, error);
+    bool ok = !InjectWriteFault(WriteStage::kWrite, error) && WriteAll(fd, content, error) &&
+              Flush(fd, error);
     int closeError = 0;
     if (!Close(fd, closeError) && ok) {
         error = closeError;

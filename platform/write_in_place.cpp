@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "platform/file_descriptor.h"
+#include "platform/read_regular_file.h"
 #include "platform/write_all.h"
 #include "platform/write_fault.h"
 #include "platform/write_steps.h"
@@ -48,6 +50,9 @@ bool Reserve(int fd, off_t oldSize, std::size_t length, int& error) {
     return false;
 }
 
+// Larger old files are not kept in memory to be put back after an I/O error.
+constexpr std::size_t kMaxKeptBytes = 16 * 1024 * 1024;
+
 // The text as it is first written: as long as the old one at least, so that
 // until the cut the file ends in blank lines, never in the old text's tail.
 std::string Padded(std::string_view content, off_t oldSize) {
@@ -62,37 +67,41 @@ std::string Padded(std::string_view content, off_t oldSize) {
 
 FileWriteFailure WriteInPlace(const std::string& target, std::string_view content) {
     // Non-blocking: a pipe put in the file's place must not hang the window.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        return {FileWriteStep::kOpen, errno};
-    }
+    // Open for reading too where it may be, so that the old text can be put
+    // back when the new one cannot be written.
+    constexpr int kFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW;
+    FileDescriptor fd(::open(target.c_str(), O_RDWR | kFlags));
+    if (fd.get() < 0 && errno == EACCES) fd.Reset(::open(target.c_str(), O_WRONLY | kFlags));
+    if (fd.get() < 0) return {FileWriteStep::kOpen, errno};
     struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return {FileWriteStep::kOpen, errno};
+    if (!S_ISREG(info.st_mode)) return {FileWriteStep::kOpen, EINVAL};
+    if (!WithinSizeLimit(content.size())) return {FileWriteStep::kWrite, EFBIG};
+    std::string old;
+    const bool kept = ReadOpenRegularFile(fd.get(), kMaxKeptBytes, old) == RegularFileRead::kRead &&
+                      static_cast<off_t>(old.size()) == info.st_size;
     int error = 0;
-    FileWriteStep step = FileWriteStep::kNone;
-    bool written = false;  // the new text is on the disk: readers get it
-    if (::fstat(fd, &info) != 0) {
-        step = FileWriteStep::kOpen, error = errno;
-    } else if (!S_ISREG(info.st_mode)) {
-        step = FileWriteStep::kOpen, error = EINVAL;
-    } else if (!WithinSizeLimit(content.size())) {
-        step = FileWriteStep::kWrite, error = EFBIG;
-    } else if (!Reserve(fd, info.st_size, content.size(), error) ||
-               InjectWriteFault(WriteStage::kWrite, error) ||
-               !PwriteAll(fd, Padded(content, info.st_size), 0, error) || !Flush(fd, error)) {
-        step = FileWriteStep::kWrite;
-    } else {
-        written = true;
+    if (!Reserve(fd.get(), info.st_size, content.size(), error))
+        return {FileWriteStep::kWrite, error};
+    if (InjectWriteFault(WriteStage::kWrite, error) ||
+        !PwriteAll(fd.get(), Padded(content, info.st_size), 0, error) || !Flush(fd.get(), error)) {
+        // An I/O error: the new text may be in part in the file, or not on
+        // the disk. The old one goes back, so that the file holds what the
+        // tool tells.
+        int ignored = 0;
+        if (kept && PwriteAll(fd.get(), old, 0, ignored) &&
+            ::ftruncate(fd.get(), static_cast<off_t>(old.size())) == 0) {
+            ::fsync(fd.get());
+        }
+        return {FileWriteStep::kWrite, error};
     }
-    // From here a failure leaves blank lines at the end, not a lost save.
-    int cutError = 0;
-    if (written && static_cast<std::size_t>(info.st_size) > content.size() &&
-        !InjectWriteFault(WriteStage::kCut, cutError) &&
-        ::ftruncate(fd, static_cast<off_t>(content.size())) == 0) {
-        ::fsync(fd);
+    // The new text is on the disk: from here a failure leaves blank lines at
+    // its end, not a lost save, and a failed close loses nothing.
+    if (static_cast<std::size_t>(info.st_size) > content.size() &&
+        !InjectWriteFault(WriteStage::kCut, error) &&
+        ::ftruncate(fd.get(), static_cast<off_t>(content.size())) == 0) {
+        ::fsync(fd.get());
     }
-    // Past the flush a failed close loses nothing; before it the step failed
-    // already and says why.
-    int closeError = 0;
-    Close(fd, closeError);
-    return {step, error};
+    Close(fd.Release(), error);
+    return {};
 }

@@ -17,8 +17,11 @@
 // EFBIG). A shorter text is written padded with line ends to the old length
 // and flushed before the file is cut to it: a kill or a failure after the
 // flush leaves the new text followed by blank lines, which every reader of
-// the tool skips, and the save counts as done. Only an I/O error or a kill in
-// the middle of the write itself can leave the file part new, part old.
+// the tool skips, and the save counts as done. An I/O error before the flush
+// puts the old text back (for an old file of up to 16 MiB that this user may
+// read), so a failure told is a file unchanged. Only a kill in the middle of
+// the write itself, or an I/O error that also fails putting it back, can
+// leave the file part new, part old.
 //
 // A link at target is not followed (ELOOP): the caller resolved it already.
 FileWriteFailure WriteInPlace(const std::string& target, std::string_view content);

@@ -124,6 +124,11 @@ TEST(FileWriteReason, RefusalsSayWhyInTheInterfaceLanguage) {
         {FileWriteStep::kTooLarge, EFBIG, 2, "文件将超过本工具能读取的 4 MiB。"},
         {FileWriteStep::kBadEntry, EINVAL, 1, "The setting holds a line break, which the file cannot keep."},
         {FileWriteStep::kBadEntry, EINVAL, 2, "设置中含有换行符，文件无法保存。"},
+        {FileWriteStep::kUnsafeLink, EACCES, 1, "The name is a link that another user put in a shared folder."},
+        {FileWriteStep::kUnsafeLink, EACCES, 2, "该名称是其他用户放在共享文件夹中的链接。"},
+        {FileWriteStep::kLocked, EWOULDBLOCK, 1, "Another program keeps the file locked."},
+        {FileWriteStep::kLocked, EWOULDBLOCK, 2, "文件被另一个程序锁定。"},
+        {FileWriteStep::kOpen, EIO, 1, "The disk reported an input/output error."},
     };
     const int savedLanguage = g_language;
     for (const auto& row : rows) {

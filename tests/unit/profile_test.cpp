@@ -163,6 +163,10 @@ TEST_F(ProfileTest, WritesReplaceByRenameOrAreRefused) {
         EXPECT_EQ(failure.step, row.step) << row.section << "/" << row.key << " " << row.value.size();
     }
     EXPECT_FALSE(WriteProfileString("A", "K", "1", dir_ + "/missing/ParamCfg.ini"));
+    // A file whose read fails says why: reading this one at byte 0 is an I/O error.
+    FileWriteFailure unread;
+    EXPECT_FALSE(WriteProfileString("A", "K", "1", "/proc/self/mem", &unread));
+    EXPECT_EQ(unread.error, EIO);
     EXPECT_TRUE(Get() == "[A]\nK=1\n") << fs::file_size(file_) << " bytes";
     // The largest file the reader takes is written, and read back.
     const std::string fits = past.substr(7);

@@ -17,62 +17,14 @@
 
 #include "platform/file_size_signal.h"
 #include "platform/profile.h"
+#include "tests/support/file_writers.h"
 #include "tests/support/small_disk.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Writer {
-    const char* name;
-    std::function<FileWriteFailure(const std::string& path, const std::string& text)> write;
-};
-
-const Writer kWriters[] = {
-    {"export",
-     [](const std::string& path, const std::string& text) { return ReplaceFileWhole(path, text); }},
-    {"settings",
-     [](const std::string& path, const std::string& text) {
-         FileWriteFailure failure;
-         const bool written = WriteProfileString("CONFIG", "Data", text, path, &failure);
-         EXPECT_EQ(written, failure.step == FileWriteStep::kNone);
-         return failure;
-     }},
-};
-
 const std::string kBefore = "[CONFIG]\r\nLANGUAGE=2\r\n; " + std::string(3000, 'k') + "\r\n";
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return (std::ostringstream() << in.rdbuf()).str();
-}
-
-void Put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs fn in a child process as another user, with supplementary groups; no user
-// need exist. The child's exit code, or 128 + the signal that ended it.
-int RunAs(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<bool()>& fn) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
-            ::setresuid(uid, uid, uid) != 0)
-            ::_exit(2);
-        ::_exit(fn() ? 0 : 1);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-}
 
 struct stat Stat(const std::string& path) {
     struct stat info {};
@@ -247,6 +199,49 @@ TEST_F(ReplaceFileTest, ALinkIsWrittenThroughAndStaysALink) {
     for (const Writer& writer : kWriters) {
         EXPECT_EQ(writer.write(m_file, "v").error, ELOOP) << writer.name;
         EXPECT_EQ(Names(m_dir), (std::vector<std::string>{"ParamCfg.ini", "dotfiles", "hop"}));
+    }
+}
+
+// A link another user put in a sticky folder everybody may write is not followed, also by
+// root, whatever the machine's protected_symlinks says: root would overwrite a file of that
+// user's choosing. The saver's own links there, the folder owner's, and links elsewhere are.
+TEST_F(ReplaceFileTest, ALinkPlantedByAnotherUserInASharedFolderIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to act as other users";
+    const std::string shared = m_dir + "/shared", target = m_dir + "/target";
+    fs::permissions(m_dir, fs::perms(0755));
+    // clang-format off
+    const struct { const char* name; mode_t folderMode; uid_t folderOwner, planter, saver; bool chain, followed; } rows[] = {
+        {"another user's, saved by root",          01777, 0,      kMember, 0,      false, false},
+        {"another user's, saved by a user",        01777, 0,      kMember, kOwner, false, false},
+        {"another user's, reached by a link",      01777, 0,      kMember, 0,      true,  false},
+        {"the saver's own",                        01777, 0,      kOwner,  kOwner, false, true},
+        {"the folder owner's",                     01777, kOwner, kOwner,  0,      false, true},
+        {"in a folder that is not sticky",         00777, 0,      kMember, 0,      false, true},
+        {"in a sticky folder the group may write", 01770, 0,      kMember, 0,      false, true},
+    };
+    // clang-format on
+    for (const Writer& writer : kWriters) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(writer.name) + ": " + row.name);
+            fs::remove_all(shared), fs::remove(target), fs::remove(m_file);
+            fs::create_directory(shared);
+            ASSERT_EQ(::chown(shared.c_str(), row.folderOwner, kLab), 0);
+            ASSERT_EQ(::chmod(shared.c_str(), row.folderMode), 0);
+            Put(target, kBefore);
+            ASSERT_EQ(::chown(target.c_str(), row.saver, row.saver), 0);
+            const std::string planted = shared + "/ParamCfg.ini";
+            ASSERT_EQ(RunAs(row.planter, row.planter, {kLab},
+                            [&] { return ::symlink(target.c_str(), planted.c_str()) == 0; }),
+                      0);
+            if (row.chain) fs::create_symlink(planted, m_file);
+            const std::string named = row.chain ? m_file : planted;
+            const FileWriteStep expected = row.followed ? FileWriteStep::kNone : FileWriteStep::kUnsafeLink;
+            EXPECT_EQ(RunAs(row.saver, row.saver, {},
+                            [&] { return writer.write(named, "planted").step == expected; }),
+                      0);
+            EXPECT_EQ(Read(target).find("planted") != std::string::npos, row.followed);
+            EXPECT_TRUE(fs::is_symlink(planted));
+        }
     }
 }
 
