@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/file_descriptor.h"
-#include "platform/replace_file.h"
+#include "platform/file_write_failure.h"
 
 // A save holds the lock for milliseconds; a lock held longer is stale (a
 // network file system's, say), and must not hang the window.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/replace_file.h"
+#include "platform/file_write_failure.h"
 
 // Writes content over the regular file target from its first byte; the file
 // keeps its inode, and with it its links, owner, group, mode and access

@@ -111,7 +111,9 @@ TEST_F(SaveFaultTest, AStepFailedOrKilledLeavesTheOldTextOrTheNewAndSaysWhich) {
                             << ::testing::PrintToString(now.substr(0, 80)) << " ... "
                             << ::testing::PrintToString(
                                    now.substr(now.size() > 80 ? now.size() - 80 : 0));
-                        if (path.inPlace) EXPECT_EQ(Read(m_link), now) << "the link was split";
+                        if (path.inPlace) {
+                            EXPECT_EQ(Read(m_link), now) << "the link was split";
+                        }
                         if (!kill) {
                             EXPECT_EQ(told, isNew) << "the tool told what the file does not hold";
                             EXPECT_EQ(Names(m_dir).size(), path.inPlace ? 2u : 1u)
