@@ -73,9 +73,10 @@ int Watch(const std::string& file, int stop) {
     pollfd closed{stop, POLLIN, 0};
     while (::poll(&closed, 1, 0) == 0) {
         int error = 0;
-        const FileDescriptor fd = OpenSharedLocked(file, error);
         std::string content;
-        if (fd.get() < 0 || ReadOpenRegularFile(fd.get(), kMaxProfileFileBytes, content) !=
+        // The lock goes before the content is looked at, as the tool's own reader lets it go.
+        if (const FileDescriptor fd = OpenSharedLocked(file, error);
+            fd.get() < 0 || ReadOpenRegularFile(fd.get(), kMaxProfileFileBytes, content) !=
                                 RegularFileRead::kRead) {
             if (faults++ == 0) std::fprintf(stderr, "unreadable: errno %d\n", error);
             continue;
