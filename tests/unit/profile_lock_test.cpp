@@ -1,8 +1,10 @@
 // Two instances of the tool saving the same settings file at once, with a third reading
 // it: no save is lost, no key goes back or vanishes, and the reader never sees a file half
 // written; by a rename, and in place.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 
 #include <map>
 #include <regex>
@@ -101,5 +103,21 @@ TEST(ProfileLockTest, TwoInstancesSavingAtOnceLoseNothingAndAReaderSeesNoHalfFil
         EXPECT_EQ(Fault(Read(file), seen), "");
         EXPECT_EQ(seen, (std::map<std::string, int>{{"A", kSaves}, {"B", kSaves}}));
     }
+    std::filesystem::remove_all(dir);
+}
+
+// A lock held past the bound, as a stale one is, makes a save give up and say why, and a
+// read go on without it.
+TEST(ProfileLockTest, ALockHeldTooLongMakesASaveGiveUpAndAReadGoOn) {
+    std::string dir = "/tmp/profile_lock_test_XXXXXX";
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const std::string file = dir + "/ParamCfg.ini";
+    Put(file, "[CONFIG]\r\nK=1\r\n");
+    const FileDescriptor holder(::open(file.c_str(), O_RDONLY));
+    ASSERT_EQ(::flock(holder.get(), LOCK_EX), 0);
+    FileWriteFailure failure;
+    EXPECT_FALSE(WriteProfileString("CONFIG", "K", "2", file, &failure));
+    EXPECT_EQ(failure.step, FileWriteStep::kLocked);
+    EXPECT_EQ(ReadProfileInt("CONFIG", "K", 0, file), 1);
     std::filesystem::remove_all(dir);
 }
