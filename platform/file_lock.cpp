@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -109,5 +110,13 @@ FileWriteFailure OpenExclusiveLocked(const std::string& target, FileDescriptor& 
             fd.Reset();
             return {FileWriteStep::kLocked, EWOULDBLOCK};
         }
+    }
+}
+
+void RemoveEmptyLocked(const std::string& target, int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size == 0 &&
+        StillNamed(fd, [&](struct stat& named) { return ::lstat(target.c_str(), &named); })) {
+        ::unlink(target.c_str());
     }
 }

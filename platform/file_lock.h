@@ -30,3 +30,8 @@ FileDescriptor OpenSharedLocked(const std::string& path, int& error);
 // kFileLockWait, with kOpen when target is no regular file or cannot be
 // opened or created; fd is then invalid.
 FileWriteFailure OpenExclusiveLocked(const std::string& target, FileDescriptor& fd, bool& created);
+
+// Removes target, the file created empty to hold the lock (open as fd, its
+// lock held), if it is still empty and still the file under that name: a
+// save that failed leaves no file where there was none.
+void RemoveEmptyLocked(const std::string& target, int fd);

@@ -1,8 +1,5 @@
 #include "platform/profile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -325,13 +322,8 @@ bool WriteProfileStrings(const std::string& section, const ProfileEntries& entri
         result = ReplaceFileWhole(target, content);
     }
     if (result.step != FileWriteStep::kNone) {
-        // The empty file made to hold the lock goes again, while it is still
-        // the one under the name.
-        struct stat named {};
-        struct stat made {};
-        if (created && ::lstat(target.c_str(), &named) == 0 && ::fstat(fd.get(), &made) == 0 &&
-            named.st_ino == made.st_ino && named.st_dev == made.st_dev && made.st_size == 0) {
-            ::unlink(target.c_str());
+        if (created) {
+            RemoveEmptyLocked(target, fd.get());
         }
         return Fail(failure, result.step, result.error);
     }
